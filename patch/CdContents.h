@@ -1,0 +1,17 @@
+// The top-level entries of the product CD. The batch file copies them to the root of the chosen
+// fixed disk and deletes them there afterwards, so this one list drives the clean-up lines, the
+// guard against overwriting a user's own entries, and the sample CD of the tests.
+#pragma once
+
+struct CdEntry {
+    const char* name;
+    bool isFolder;
+};
+
+const int kCdEntryCount = 21;
+extern const CdEntry kCdEntries[kCdEntryCount];
+
+// The file at the CD's root that tells the product CD apart from any other.
+extern const char kCdMarkerName[];
+// The CD's setup folder, holding setup.exe and its compiled setup scripts.
+extern const char kCdSetupFolder[];

@@ -1,0 +1,102 @@
+#include "PatchSteps.h"
+
+#include "CdContents.h"
+#include "PatchRun.h"
+#include "framework/File.h"
+#include "framework/Module.h"
+#include "res/resource.h"
+#include "support/PathBasics.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+
+const char kSettingsKey[] = "SOFTWARE\\Tavix Technologies\\NebuLark 5\\Settings";
+const char kCdPathValue[] = "CDPath";
+
+namespace {
+
+const char kCdMarkerSuffix[] = "\\Nebulark5.ico";
+
+} // namespace
+
+bool WritePayload(const CString& scriptPath) {
+    HINSTANCE hModule = AfxGetInstanceHandle();
+    HRSRC hResource = ::FindResourceA(hModule, MAKEINTRESOURCEA(IDR_PAYLOAD), "RT_RCDATA");
+    if (!hResource)
+        return false;
+    HGLOBAL hData = ::LoadResource(hModule, hResource);
+    const void* pBytes = hData ? ::LockResource(hData) : nullptr;
+    const DWORD nBytes = ::SizeofResource(hModule, hResource);
+    if (!pBytes)
+        return false;
+
+    CFile file;
+    if (!file.Open(scriptPath, CFile::modeCreate))
+        return false;
+    file.Close();
+    if (!file.Open(scriptPath, CFile::modeWrite))
+        return false;
+    const bool bWritten = file.Write(pBytes, nBytes);
+    file.Close();
+    if (!bWritten)
+        ::DeleteFileA(scriptPath);
+    return bWritten;
+}
+
+bool IsProductCdIn(const CString& cdDrive) {
+    if (::GetDriveTypeA(cdDrive + "\\") != DRIVE_CDROM)
+        return false;
+    return GetFileDosDateTime(cdDrive + kCdMarkerSuffix) != -1;
+}
+
+const char* FindCdEntryOnDrive(const CString& drive) {
+    for (const CdEntry& entry : kCdEntries) {
+        const CString path = drive + "\\" + entry.name;
+        if (::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+            return entry.name;
+    }
+    return nullptr;
+}
+
+bool WriteBatchFile(const CString& batchPath, const CString& text) {
+    FILE* pFile = std::fopen(batchPath, "w+");
+    if (!pFile)
+        return false;
+    const bool bPrinted = std::fprintf(pFile, "%s\n", static_cast<const char*>(text)) >= 0;
+    const bool bFlushed = std::fflush(pFile) == 0;
+    const bool bClosed = std::fclose(pFile) == 0;
+    // A half-written batch file would still run, and do half the work.
+    if (bPrinted && bFlushed && bClosed)
+        return true;
+    ::DeleteFileA(batchPath);
+    return false;
+}
+
+HANDLE StartBatchFile(const CString& batchPath) {
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.hwnd = nullptr;
+    info.lpVerb = nullptr; // the default action of a .bat: run it in the command interpreter
+    info.lpFile = batchPath;
+    info.lpParameters = "";
+    info.lpDirectory = nullptr;
+    info.nShow = SW_HIDE;
+    if (!::ShellExecuteExA(&info))
+        return nullptr;
+    return info.hProcess;
+}
+
+void RecordCdPath(const CString& cdDrive) {
+    HKEY hKey;
+    // The key belongs to the installed product: it is opened, never created.
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS, &hKey) !=
+        ERROR_SUCCESS)
+        return;
+    // REG_SZ data carries its terminating NUL, so every reader gets a terminated text.
+    ::RegSetValueExA(hKey, kCdPathValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(
+                                                        static_cast<const char*>(cdDrive)),
+                     static_cast<DWORD>(cdDrive.GetLength() + 1));
+    ::RegCloseKey(hKey);
+}

@@ -1,0 +1,28 @@
+// The single steps of the patch run, each answering whether it succeeded.
+#pragma once
+
+#include "framework/String.h"
+
+#include <windows.h>
+
+// Writes the payload resource byte for byte to scriptPath. A file that could not be written
+// whole is removed again, so no truncated script is left behind as if it were good.
+bool WritePayload(const CString& scriptPath);
+
+// Whether cdDrive (D:) is a CD drive holding the product CD: its marker file must be a file
+// with a last-write time the DOS format can hold.
+bool IsProductCdIn(const CString& cdDrive);
+
+// The first top-level CD entry that already exists at the root of drive (C:), or null. The batch
+// file would overwrite such an entry and then delete it.
+const char* FindCdEntryOnDrive(const CString& drive);
+
+// Writes the batch text to batchPath in text mode (each line feed as CR LF), followed by one more
+// line feed. A file that could not be written whole is removed again.
+bool WriteBatchFile(const CString& batchPath, const CString& text);
+
+// Starts batchPath hidden in the command interpreter; answers its process handle, or null.
+HANDLE StartBatchFile(const CString& batchPath);
+
+// Records cdDrive as "CDPath" under the product's settings key, if that key exists.
+void RecordCdPath(const CString& cdDrive);

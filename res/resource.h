@@ -1,0 +1,20 @@
+// Resource ids of the program.
+#pragma once
+
+#define IDS_COPY_TO_HARDDISK 6
+#define IDS_BAD_EXE 7
+#define IDS_INSERT_CD_RETRY 9
+#define IDS_NO_SPACE 10
+#define IDS_CANNOT_CREATE_BAT 11
+#define IDS_CONFIRM_ABORT 12
+#define IDS_CANNOT_START_BAT 13
+#define IDS_TARGET_ENTRY_EXISTS 14 // "%s" stands for the entry's name
+
+#define IDD_INSTALL_DIALOG 102
+#define IDR_MAINFRAME 128
+#define IDR_PAYLOAD 130 // of the named type "RT_RCDATA"
+#define IDD_WAIT_DIALOG 132
+
+#define IDC_CD_DRIVE 1000
+#define IDC_TEMP_DRIVE 1002
+#define IDC_NEXT 1003

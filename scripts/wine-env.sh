@@ -1,0 +1,144 @@
+# Shared by the main job and the test run: a private Wine prefix under the build folder with the
+# sample product CDs as CD-ROM drives, an X server of its own, and a clean stop.
+# Source it, then call wine_start BUILD_DIR; wine_stop runs on exit.
+#
+# Drives of the prefix:
+#   C: fixed (the prefix's own)          D: CD-ROM, the sample product CD
+#   E: CD-ROM without the marker file, with install.exe on it
+#   F: CD-ROM whose marker is a folder   G: CD-ROM whose marker was written in 1975
+#   H: a second fixed disk               Z: the Unix root (Wine's own)
+#   S: fixed, 128 KiB (tmpfs)            T: fixed, exactly 680 MiB (tmpfs); only as root
+
+WINE_SCRIPTS=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
+export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+WINE_XVFB_PID=
+WINE_MOUNTS=()
+
+wine_log() { printf '[wine-env] %s\n' "$*" >&2; }
+
+# The Windows path of a Unix path, through Wine's Z: drive.
+wine_path() { printf 'Z:%s' "$(readlink -f "$1" | sed 's|/|\\|g')"; }
+
+wine_start_x() {
+  if [ -n "${DISPLAY:-}" ] && [ -z "${WINE_FORCE_XVFB:-}" ]; then
+    return
+  fi
+  local fdfile
+  fdfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" </dev/null >/dev/null 2>&1 &
+  WINE_XVFB_PID=$!
+  for _ in $(seq 50); do [ -s "$fdfile" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n1 "$fdfile")"
+  rm -f "$fdfile"
+  wine_log "Xvfb $DISPLAY (pid $WINE_XVFB_PID)"
+}
+
+wine_server_up() {
+  wineserver -p </dev/null >/dev/null 2>&1 &
+  timeout 120 wine wineboot </dev/null >/dev/null 2>&1 || true
+}
+
+wine_server_down() {
+  timeout 30 wineserver -k </dev/null >/dev/null 2>&1 || true
+  timeout 30 wineserver -w </dev/null >/dev/null 2>&1 || true
+}
+
+wine_make_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wine_log "creating the prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineserver -p </dev/null >/dev/null 2>&1 &
+    timeout 300 wineboot -i </dev/null >/dev/null 2>&1
+    timeout 60 wineserver -w </dev/null >/dev/null 2>&1 || true
+  fi
+  # Wine's own fonts, so dialogs come out at their real sizes.
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  # The user folders link to the Unix home; plain folders keep everything on C: inside the prefix.
+  find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type l 2>/dev/null | while read -r link; do
+    rm -f "$link" && mkdir -p "$link"
+  done
+}
+
+wine_mount_tmpfs() { # letter size folder
+  local dir=$3
+  mkdir -p "$dir"
+  mountpoint -q "$dir" && umount "$dir" 2>/dev/null
+  if [ "$(id -u)" = 0 ] && mount -t tmpfs -o "size=$2" tmpfs "$dir" 2>/dev/null; then
+    WINE_MOUNTS+=("$dir")
+    ln -sfn "$dir" "$WINEPREFIX/dosdevices/$1:"
+    printf '"%s:"="hd"\n' "$1"
+  else
+    rm -f "$WINEPREFIX/dosdevices/$1:"
+    wine_log "no tmpfs for $1: (needs root); its tests are skipped"
+  fi
+}
+
+# Lays out the drives afresh: sample CDs, the second fixed disk, the tmpfs disks; leftovers of an
+# earlier run on C: go.
+wine_make_drives() {
+  local build=$1 drives=$1/wine/drives reg
+  rm -rf "$drives"
+  mkdir -p "$drives"/{cd-good,cd-nomarker,cd-markerdir,cd-oldmarker,fixed-h}
+  reg=$(mktemp --suffix=.reg)
+  {
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\n'
+    printf '"d:"="cdrom"\n"e:"="cdrom"\n"f:"="cdrom"\n"g:"="cdrom"\n"h:"="hd"\n'
+    wine_mount_tmpfs s 131072 "$build/wine/mnt-s"
+    wine_mount_tmpfs t 713031680 "$build/wine/mnt-t"
+  } >"$reg"
+  local letter dir
+  for pair in d:cd-good e:cd-nomarker f:cd-markerdir g:cd-oldmarker h:fixed-h; do
+    letter=${pair%%:*} dir=${pair#*:}
+    ln -sfn "$drives/$dir" "$WINEPREFIX/dosdevices/$letter:"
+  done
+  timeout 120 wine regedit /S "$(wine_path "$reg")" </dev/null >/dev/null 2>&1
+  rm -f "$reg"
+
+  local maker=$build/tests/make_sample_cd.exe stub=$build/tests/setup_stub.exe
+  local icon=$WINE_SCRIPTS/../res/install.ico
+  for pair in cd-good:good cd-nomarker:no-marker cd-markerdir:marker-folder cd-oldmarker:old-marker; do
+    timeout 120 wine "$maker" "$(wine_path "$drives/${pair%%:*}")" "$(wine_path "$stub")" \
+      "$(wine_path "$icon")" "${pair#*:}" </dev/null >/dev/null 2>&1 ||
+      { wine_log "make_sample_cd failed for ${pair%%:*}"; return 1; }
+  done
+  cp "$build/install.exe" "$drives/cd-nomarker/"
+
+  # Whatever an earlier run left at C:'s root.
+  local c=$WINEPREFIX/drive_c name
+  for name in $(timeout 60 wine "$build/tests/make_sample_cd.exe" --list </dev/null 2>/dev/null | tr -d '\r'); do
+    rm -rf "${c:?}/$name"
+  done
+  rm -rf "$c/patch" "$c/work" "$c"/stub-record*.txt
+}
+
+wine_start() { # build folder
+  local build
+  build=$(readlink -f "$1")
+  export WINEPREFIX=$build/wine/prefix
+  trap wine_stop EXIT
+  wine_start_x
+  wine_make_prefix
+  wine_server_up
+  wine_make_drives "$build"
+  # The drive types are read when the server starts.
+  wine_server_down
+  wine_server_up
+  if [ -f "$build/tests/keep_desktop.exe" ]; then
+    wine "$build/tests/keep_desktop.exe" 7200 </dev/null >/dev/null 2>&1 &
+  fi
+}
+
+wine_stop() {
+  [ -n "${WINEPREFIX:-}" ] && wine_server_down
+  local dir
+  for dir in "${WINE_MOUNTS[@]}"; do umount "$dir" 2>/dev/null || umount -l "$dir" 2>/dev/null; done
+  WINE_MOUNTS=()
+  if [ -n "$WINE_XVFB_PID" ]; then
+    kill "$WINE_XVFB_PID" 2>/dev/null
+    wait "$WINE_XVFB_PID" 2>/dev/null
+    WINE_XVFB_PID=
+  fi
+  return 0
+}

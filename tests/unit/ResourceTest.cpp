@@ -1,0 +1,265 @@
+// The program's resources as the system reads them: messages, dialog templates, icon, payload.
+#include "framework/ResString.h"
+#include "res/resource.h"
+
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Message {
+    unsigned id;
+    const wchar_t* text;
+};
+
+const Message kMessages[] = {
+    {IDS_COPY_TO_HARDDISK,
+     L"Kopieren Sie diese Datei auf Ihre Festplatte und starten Sie erneut."},
+    {IDS_BAD_EXE, L"Ung\u00fcltige .exe Datei."},
+    {IDS_INSERT_CD_RETRY,
+     L"Legen Sie die Nebulark 5 CD in Ihr CD-Laufwerk ein, und versuchen Sie es erneut."},
+    {IDS_NO_SPACE, L"Das Ziellaufwerk hat nicht gen\u00fcgend freien Speicher. Bitte w\u00e4hlen "
+                   L"Sie ein\nanderes Laufwerk"},
+    {IDS_CANNOT_CREATE_BAT, L"Kann die tempor\u00e4re .bat Datei nicht erzeugen."},
+    {IDS_CONFIRM_ABORT, L"Wollen Sie die Installation wirklich abbrechen?"},
+    {IDS_CANNOT_START_BAT, L"Kann die tempor\u00e4re .bat Datei nicht starten."},
+    {IDS_TARGET_ENTRY_EXISTS, L"Auf dem Ziellaufwerk existiert bereits \\%s. Bitte w\u00e4hlen "
+                              L"Sie ein anderes Laufwerk."},
+};
+
+// The text in code page 1252, as the ANSI functions hand it out.
+std::string ToCp1252(const std::wstring& text) {
+    std::string out;
+    for (wchar_t ch : text) {
+        EXPECT_LT(ch, 0x100) << "not in Latin-1";
+        out += static_cast<char>(ch);
+    }
+    return out;
+}
+
+// A reader over a dialog template resource, classic or extended.
+class TemplateReader {
+public:
+    explicit TemplateReader(const BYTE* p) : m_p(p) {}
+    WORD Word() { return Take<WORD>(); }
+    DWORD Dword() { return Take<DWORD>(); }
+    short Short() { return Take<short>(); }
+    BYTE Byte() { return Take<BYTE>(); }
+    // A text or an ordinal (shown as "#<n>"), or nothing.
+    std::wstring SzOrOrd() {
+        const WORD first = Word();
+        if (first == 0)
+            return std::wstring();
+        if (first == 0xFFFF)
+            return L"#" + std::to_wstring(Word());
+        std::wstring text(1, static_cast<wchar_t>(first));
+        for (WORD ch = Word(); ch != 0; ch = Word())
+            text += static_cast<wchar_t>(ch);
+        return text;
+    }
+    void AlignDword() {
+        while (reinterpret_cast<UINT_PTR>(m_p) % 4)
+            ++m_p;
+    }
+    void Skip(size_t n) { m_p += n; }
+
+private:
+    template <typename T> T Take() {
+        T value;
+        memcpy(&value, m_p, sizeof value);
+        m_p += sizeof value;
+        return value;
+    }
+    const BYTE* m_p;
+};
+
+struct Control {
+    int id;
+    std::wstring windowClass;
+    std::wstring text;
+    short x, y, cx, cy;
+    DWORD style;
+};
+
+struct DialogTemplate {
+    DWORD style = 0, exStyle = 0;
+    short x = 0, y = 0, cx = 0, cy = 0;
+    std::wstring caption, font;
+    WORD pointSize = 0;
+    std::vector<Control> controls;
+};
+
+DialogTemplate ReadDialog(unsigned id, bool& extended) {
+    DialogTemplate dlg;
+    HMODULE hModule = ::GetModuleHandleA(nullptr);
+    HRSRC hRes = ::FindResourceA(hModule, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /*RT_DIALOG*/);
+    EXPECT_NE(nullptr, hRes);
+    if (!hRes)
+        return dlg;
+    TemplateReader r(static_cast<const BYTE*>(::LockResource(::LoadResource(hModule, hRes))));
+    const WORD first = r.Word(), second = r.Word();
+    extended = first == 1 && second == 0xFFFF;
+    WORD count;
+    if (extended) {
+        r.Dword(); // help id
+        dlg.exStyle = r.Dword();
+        dlg.style = r.Dword();
+    } else {
+        dlg.style = MAKELONG(first, second);
+        dlg.exStyle = r.Dword();
+    }
+    count = r.Word();
+    dlg.x = r.Short(), dlg.y = r.Short(), dlg.cx = r.Short(), dlg.cy = r.Short();
+    r.SzOrOrd(); // menu
+    r.SzOrOrd(); // class
+    dlg.caption = r.SzOrOrd();
+    if (dlg.style & DS_SETFONT) {
+        dlg.pointSize = r.Word();
+        if (extended) {
+            r.Word(); // weight
+            r.Byte(); // italic
+            r.Byte(); // character set
+        }
+        dlg.font = r.SzOrOrd();
+    }
+    for (WORD i = 0; i < count; ++i) {
+        r.AlignDword();
+        Control c;
+        if (extended) {
+            r.Dword(); // help id
+            r.Dword(); // extended style
+            c.style = r.Dword();
+        } else {
+            c.style = r.Dword();
+            r.Dword(); // extended style
+        }
+        c.x = r.Short(), c.y = r.Short(), c.cx = r.Short(), c.cy = r.Short();
+        c.id = extended ? static_cast<int>(r.Dword()) : static_cast<short>(r.Word());
+        c.windowClass = r.SzOrOrd();
+        c.text = r.SzOrOrd();
+        r.Skip(r.Word()); // creation data
+        dlg.controls.push_back(c);
+    }
+    return dlg;
+}
+
+const DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+void ExpectControls(const std::vector<Control>& expected, const std::vector<Control>& actual) {
+    ASSERT_EQ(expected.size(), actual.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const Control &e = expected[i], &a = actual[i];
+        SCOPED_TRACE("control " + std::to_string(i));
+        EXPECT_EQ(e.id, a.id);
+        // Class names are case-insensitive; the resource compiler writes them in upper case.
+        EXPECT_EQ(0, _wcsicmp(e.windowClass.c_str(), a.windowClass.c_str())) << a.windowClass.c_str();
+        EXPECT_EQ(e.text, a.text);
+        EXPECT_EQ(e.x, a.x);
+        EXPECT_EQ(e.y, a.y);
+        EXPECT_EQ(e.cx, a.cx);
+        EXPECT_EQ(e.cy, a.cy);
+        EXPECT_EQ(e.style, a.style);
+    }
+}
+
+} // namespace
+
+TEST(ResourceTest, MessagesAreTheGermanTextsExactly) {
+    for (const Message& m : kMessages) {
+        wchar_t buffer[512];
+        const int n = ::LoadStringW(::GetModuleHandleA(nullptr), m.id, buffer, 512);
+        EXPECT_EQ(std::wstring(m.text), std::wstring(buffer, n > 0 ? n : 0)) << "id " << m.id;
+        EXPECT_EQ(ToCp1252(m.text), LoadResString(m.id).str()) << "id " << m.id;
+    }
+    EXPECT_STREQ("Ung\xFCltige .exe Datei.", LoadResString(IDS_BAD_EXE));
+}
+
+TEST(ResourceTest, AMissingStringLoadsAsTheEmptyText) {
+    EXPECT_TRUE(LoadResString(8).IsEmpty());
+    EXPECT_TRUE(LoadResString(4711).IsEmpty());
+}
+
+TEST(ResourceTest, MainDialogTemplate) {
+    bool extended = false;
+    const DialogTemplate dlg = ReadDialog(IDD_INSTALL_DIALOG, extended);
+    EXPECT_TRUE(extended);
+    EXPECT_EQ(DWORD(DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU),
+              dlg.style); // no DS_CENTER: the dialog class centres it
+    EXPECT_EQ(DWORD(WS_EX_APPWINDOW), dlg.exStyle);
+    EXPECT_EQ(0, dlg.x);
+    EXPECT_EQ(0, dlg.y);
+    EXPECT_EQ(305, dlg.cx);
+    EXPECT_EQ(116, dlg.cy);
+    EXPECT_EQ(L"NebuLark 5 Installation", dlg.caption);
+    EXPECT_EQ(8, dlg.pointSize);
+    EXPECT_EQ(L"MS Sans Serif", dlg.font);
+
+    const DWORD combo = kChild | CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP;
+    ExpectControls(
+        {
+            {-1, L"#130", L"Legen Sie bitte die NebuLark 5 CD in Ihr CD-Laufwerk ein.", 7, 7, 291,
+             13, kChild | SS_LEFT | WS_GROUP},
+            {-1, L"#130", L"W\u00e4hlen Sie das CD-Laufwerk aus:", 8, 25, 150, 15,
+             kChild | SS_RIGHT | WS_GROUP},
+            {IDC_CD_DRIVE, L"ComboBoxEx32", L"", 164, 23, 133, 65, combo},
+            {-1, L"#130",
+             L"W\u00e4hlen Sie die Festplatte zum Speichern der tempor\u00e4ren Dateien "
+             L"aus\n(700Mb) :",
+             7, 59, 154, 25, kChild | SS_RIGHT | WS_GROUP},
+            {IDC_TEMP_DRIVE, L"ComboBoxEx32", L"", 165, 62, 133, 65, combo},
+            {IDOK, L"#128", L"Beenden", 191, 94, 49, 15, kChild | BS_DEFPUSHBUTTON | WS_TABSTOP},
+            {IDC_NEXT, L"#128", L"Weiter >>>", 248, 95, 50, 14,
+             kChild | BS_PUSHBUTTON | WS_TABSTOP},
+        },
+        dlg.controls);
+}
+
+TEST(ResourceTest, WaitDialogTemplateHasNoCloseBox) {
+    bool extended = true;
+    const DialogTemplate dlg = ReadDialog(IDD_WAIT_DIALOG, extended);
+    EXPECT_EQ(DWORD(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_VISIBLE | WS_CAPTION),
+              dlg.style);
+    EXPECT_EQ(163, dlg.cx);
+    EXPECT_EQ(18, dlg.cy);
+    EXPECT_EQ(L"Warning", dlg.caption);
+    EXPECT_EQ(8, dlg.pointSize);
+    EXPECT_EQ(L"MS Sans Serif", dlg.font);
+    ExpectControls({{-1, L"#130", L"Bitte warten...", 7, 0, 149, 11, kChild | SS_CENTER | WS_GROUP}},
+                   dlg.controls);
+}
+
+TEST(ResourceTest, IconHasA32And16PixelImageOf16Colours) {
+    HMODULE hModule = ::GetModuleHandleA(nullptr);
+    HRSRC hGroup = ::FindResourceA(hModule, MAKEINTRESOURCEA(IDR_MAINFRAME), MAKEINTRESOURCEA(14));
+    ASSERT_NE(nullptr, hGroup);
+    const BYTE* dir = static_cast<const BYTE*>(::LockResource(::LoadResource(hModule, hGroup)));
+    const WORD count = *reinterpret_cast<const WORD*>(dir + 4);
+    ASSERT_EQ(2, count);
+    std::vector<int> sizes;
+    for (WORD i = 0; i < count; ++i) {
+        const BYTE* entry = dir + 6 + 14 * i; // GRPICONDIRENTRY
+        sizes.push_back(entry[0]);
+        EXPECT_EQ(entry[0], entry[1]);
+        EXPECT_EQ(16, entry[2]) << "colours";
+        EXPECT_EQ(4, *reinterpret_cast<const WORD*>(entry + 6)) << "bits per pixel";
+    }
+    EXPECT_EQ((std::vector<int>{32, 16}), sizes);
+    HICON hIcon = ::LoadIconA(hModule, MAKEINTRESOURCEA(IDR_MAINFRAME));
+    EXPECT_NE(nullptr, hIcon);
+}
+
+TEST(ResourceTest, PayloadIsTheSetupScriptByteForByteUnderTheNamedType) {
+    const std::string payload = PayloadBytes();
+    ASSERT_EQ(192437u, payload.size());
+    EXPECT_EQ("aLuZ", payload.substr(0, 4));
+    std::string source;
+    ASSERT_TRUE(ReadFileBytes(SourcePath("res/setup.inx"), source));
+    EXPECT_EQ(source, payload);
+    // Not under the predefined numeric data type.
+    EXPECT_EQ(nullptr, ::FindResourceA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_PAYLOAD),
+                                       MAKEINTRESOURCEA(10)));
+}
