@@ -67,7 +67,7 @@ void WaitForProcess(HANDLE hProcess) {
 } // namespace
 
 const PatchSystem& RealPatchSystem() {
-    static const PatchSystem system = {RealModuleFileName, RealFreeBytes};
+    static const PatchSystem system = {RealModuleFileName, RealFreeBytes, StartBatchFile};
     return system;
 }
 
@@ -119,7 +119,7 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_CANNOT_CREATE_BAT);
         return false;
     }
-    HANDLE hProcess = StartBatchFile(batchPath);
+    HANDLE hProcess = system.StartBatchFile(batchPath);
     if (!hProcess) {
         ShowMessage(dlg, IDS_CANNOT_START_BAT);
         return false;

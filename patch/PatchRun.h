@@ -27,6 +27,8 @@ struct PatchSystem {
     std::string (*GetModuleFileName)();
     // Bytes available to the caller on the disk of pszRoot; false when the query fails.
     bool (*GetFreeBytes)(const char* pszRoot, LONGLONG& freeBytes);
+    // Starts the batch file hidden; answers its process handle, or null.
+    HANDLE (*StartBatchFile)(const CString& batchPath);
 };
 
 const PatchSystem& RealPatchSystem();

@@ -1,0 +1,83 @@
+// The batch file's clean-up under the real command interpreter.
+#include "TestDrives.h"
+#include "TestFiles.h"
+
+#include "patch/BatchTemplate.h"
+#include "patch/CdContents.h"
+#include "patch/PatchSteps.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs a batch text the way the patch run does (hidden, through the shell) and waits for it.
+DWORD RunBatch(const std::string& text) {
+    const std::string path = "C:\\records\\cleanup.bat";
+    MakeFolder("C:\\records");
+    EXPECT_TRUE(WriteBatchFile(path.c_str(), text.c_str()));
+    HANDLE hProcess = StartBatchFile(path.c_str());
+    EXPECT_NE(nullptr, hProcess);
+    if (!hProcess)
+        return ~0u;
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(hProcess, 60000));
+    DWORD code = 0;
+    ::GetExitCodeProcess(hProcess, &code);
+    ::CloseHandle(hProcess);
+    return code;
+}
+
+void LayOutCdCopy(const std::string& drive) {
+    for (const CdEntry& entry : kCdEntries) {
+        const std::string path = drive + "\\" + entry.name;
+        if (entry.isFolder) {
+            ASSERT_TRUE(MakeFolder(path));
+            ASSERT_TRUE(MakeFolder(path + "\\sub"));
+            ASSERT_TRUE(WriteFileBytes(path + "\\sub\\f.txt", "x"));
+            ASSERT_TRUE(WriteFileBytes(path + "\\g.txt", "x"));
+        } else {
+            ASSERT_TRUE(WriteFileBytes(path, "x"));
+        }
+    }
+}
+
+class BatchCleanupTest : public testing::Test {
+protected:
+    void SetUp() override {
+        // Never the root itself: Wine would remove the folder behind the drive.
+        for (const CdEntry& entry : kCdEntries)
+            RemoveTree(std::string("H:\\") + entry.name);
+        RemoveTree("H:\\Archiv");
+        ASSERT_TRUE(MakeFolder("H:\\Archiv"));
+        ASSERT_TRUE(MakeFolder("H:\\Archiv\\Disk1"));
+        ASSERT_TRUE(WriteFileBytes("H:\\Archiv\\Disk1\\keep.txt", "a user's own file"));
+    }
+    void TearDown() override {
+        for (const CdEntry& entry : kCdEntries)
+            RemoveTree(std::string("H:\\") + entry.name);
+        RemoveTree("H:\\Archiv");
+        RemoveTree("C:\\records");
+    }
+};
+
+TEST_F(BatchCleanupTest, RemovesTheCopyAndNothingOfTheSameNameDeeperOnTheDisk) {
+    LayOutCdCopy("H:");
+    // The clean-up part of the batch file: from the second switch to the temp drive on.
+    const std::string expanded = ExpandBatchTemplate("D:", "H:", "c:\\patch\\setup.inx").str();
+    const size_t cleanup = expanded.find("\n\n") + 2;
+    EXPECT_EQ(0u, RunBatch(expanded.substr(cleanup)));
+
+    for (const CdEntry& entry : kCdEntries)
+        EXPECT_FALSE(PathExists(std::string("H:\\") + entry.name)) << entry.name;
+    EXPECT_TRUE(PathExists("H:\\Archiv\\Disk1\\keep.txt"));
+}
+
+TEST_F(BatchCleanupTest, AFolderDeletionWithoutTheStarWouldWalkTheWholeDisk) {
+    // Why the folder lines name "<folder>\*": the command interpreter's del /S from a disk's
+    // root empties every folder of that name anywhere on the disk.
+    ASSERT_TRUE(MakeFolder("H:\\Disk1"));
+    EXPECT_EQ(0u, RunBatch("H:\ncd \\\ndel /Q/S Disk1\n"));
+    EXPECT_FALSE(PathExists("H:\\Archiv\\Disk1\\keep.txt"));
+    RemoveTree("H:\\Disk1");
+}
+
+} // namespace

@@ -1,0 +1,400 @@
+// The real patch run in real windows, against the test prefix's drives: the sample CD in D:, the
+// broken CDs in E: to G:, the fixed disks C:, H:, S: and T:.
+#include "PatchHost.h"
+#include "TestDrives.h"
+#include "TestFiles.h"
+#include "UiDriver.h"
+
+#include "patch/BatchTemplate.h"
+#include "patch/CdContents.h"
+#include "patch/PatchSteps.h"
+#include "framework/ResString.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+namespace {
+
+// What the run asks of the system, steerable per test.
+std::string g_modulePath;
+enum class FreeSpace { Real, Fixed, Fails } g_freeSpace = FreeSpace::Real;
+LONGLONG g_freeBytes = 0;
+bool g_failStart = false;
+
+std::string TestModuleFileName() { return g_modulePath; }
+bool TestFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
+    if (g_freeSpace == FreeSpace::Fails)
+        return false;
+    if (g_freeSpace == FreeSpace::Fixed) {
+        freeBytes = g_freeBytes;
+        return true;
+    }
+    return RealPatchSystem().GetFreeBytes(pszRoot, freeBytes);
+}
+HANDLE TestStartBatchFile(const CString& batchPath) {
+    return g_failStart ? nullptr : StartBatchFile(batchPath);
+}
+const PatchSystem kTestSystem = {TestModuleFileName, TestFreeBytes, TestStartBatchFile};
+
+const char kRecordPath[] = "C:\\records\\stub.txt";
+
+std::map<std::string, std::vector<std::string>> ReadStubRecord() {
+    std::map<std::string, std::vector<std::string>> record;
+    std::string text;
+    if (!ReadFileBytes(kRecordPath, text))
+        return record;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos)
+            record[line.substr(0, eq)].push_back(line.substr(eq + 1));
+    }
+    return record;
+}
+
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    for (char ch : text) {
+        if (ch == '\n')
+            out += '\r';
+        out += ch;
+    }
+    return out;
+}
+
+bool SettingsKeyCreate() {
+    HKEY hKey;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &hKey, nullptr) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(hKey);
+    return true;
+}
+
+void SettingsKeyDelete() { ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey); }
+
+// Answers the CDPath value and its type, or false when there is none.
+bool ReadCdPath(std::string& value, DWORD& type) {
+    HKEY hKey;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    char data[64] = {};
+    DWORD size = sizeof data;
+    const LONG rc = ::RegQueryValueExA(hKey, kCdPathValue, nullptr, &type,
+                                       reinterpret_cast<BYTE*>(data), &size);
+    ::RegCloseKey(hKey);
+    value = data;
+    return rc == ERROR_SUCCESS;
+}
+
+std::vector<std::string> CdEntriesOn(const std::string& drive) {
+    std::vector<std::string> found;
+    for (const CdEntry& entry : kCdEntries)
+        if (PathExists(drive + "\\" + entry.name))
+            found.push_back(entry.name);
+    return found;
+}
+
+void ExpectOnlyMessage(const UiDriver& ui, unsigned nID, const std::string& expectedText = "") {
+    ASSERT_EQ(1u, ui.boxes().size());
+    const SeenMessageBox& box = ui.boxes()[0];
+    EXPECT_EQ("NebuLark 5 Installation", box.caption);
+    EXPECT_EQ(expectedText.empty() ? LoadResString(nID).str() : expectedText, box.text);
+    EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
+    EXPECT_FALSE(box.hasIcon);
+}
+
+class PatchRunTest : public testing::Test {
+protected:
+    void SetUp() override {
+        g_modulePath = "C:\\Patch\\Install.EXE";
+        g_freeSpace = FreeSpace::Real;
+        g_failStart = false;
+        for (const char* drive : {drives::kFixed, drives::kFixedSecond, drives::kFixedExact})
+            for (const std::string& name : CdEntriesOn(drive))
+                RemoveTree(std::string(drive) + "\\" + name);
+        RemoveTree("H:\\Tools");
+        RemoveTree("C:\\patch");
+        RemoveTree("C:\\records");
+        ASSERT_TRUE(MakeFolder("C:\\patch"));
+        ASSERT_TRUE(MakeFolder("C:\\records"));
+        ::SetEnvironmentVariableA("STUB_RECORD", kRecordPath);
+        ::SetEnvironmentVariableA("STUB_SLEEP_MS", nullptr);
+        SettingsKeyDelete();
+    }
+    void TearDown() override {
+        RemoveTree("C:\\patch");
+        RemoveTree("C:\\records");
+        SettingsKeyDelete();
+    }
+
+    // Runs the dialog with the given roots; answers how it ended.
+    INT_PTR Run(const char* cdRoot, const char* tempRoot, UiDriver& ui) {
+        PatchHostDlg dlg(cdRoot, tempRoot, kTestSystem);
+        const INT_PTR result = dlg.DoModal();
+        EXPECT_FALSE(ui.timedOut()) << "the dialog had to be ended by the deadline";
+        EXPECT_FALSE(dlg.m_bBusy);
+        return result;
+    }
+};
+
+TEST_F(PatchRunTest, RunFromTheFixedDiskCopiesTheCdRunsSetupWithOurScriptAndCleansUp) {
+    ASSERT_TRUE(SettingsKeyCreate());
+    ::SetEnvironmentVariableA("STUB_SLEEP_MS", "1500");
+    bool sawWait = false, waitTextOk = false, hostDisabled = false, busy = false;
+    PatchHostDlg* pHost = nullptr;
+    UiDriver ui;
+    ui.onTick = [&] {
+        HWND hWait = FindThreadDialog("Warning");
+        HWND hHost = FindThreadDialog("NebuLark 5 Installation");
+        if (hWait && ::IsWindowVisible(hWait) && hHost) {
+            sawWait = true;
+            HWND hStatic = ::GetWindow(hWait, GW_CHILD);
+            waitTextOk = WindowText(hStatic) == "Bitte warten...";
+            hostDisabled = !::IsWindowEnabled(hHost);
+            pHost = reinterpret_cast<PatchHostDlg*>(::GetWindowLongPtrA(hHost, DWLP_USER));
+            busy = pHost && pHost->m_bBusy;
+            EXPECT_EQ(hHost, ::GetParent(hWait));
+        }
+    };
+    EXPECT_EQ(IDOK, Run("D:\\", "C:\\", ui));
+    EXPECT_TRUE(ui.boxes().empty()) << ui.boxes()[0].text;
+    EXPECT_TRUE(sawWait);
+    EXPECT_TRUE(waitTextOk);
+    EXPECT_TRUE(hostDisabled);
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(nullptr, FindThreadDialog("Warning"));
+
+    // The script beside the program, byte for byte; every derived path in lower case.
+    std::string script;
+    ASSERT_TRUE(ReadFileBytes("C:\\patch\\setup.inx", script));
+    EXPECT_EQ(PayloadBytes(), script);
+    std::string batch;
+    ASSERT_TRUE(ReadFileBytes("C:\\patch\\temp.bat", batch));
+    EXPECT_EQ(WithCrLf(ExpandBatchTemplate("D:", "C:", "c:\\patch\\setup.inx").str()) + "\r\n",
+              batch);
+
+    // The product's setup ran from the copy, with our script as its only one.
+    auto record = ReadStubRecord();
+    ASSERT_EQ(1u, record["exe"].size()) << "the setup stub did not run";
+    EXPECT_STRCASEEQ("C:\\Disk1\\setup.exe", record["exe"][0].c_str());
+    EXPECT_STRCASEEQ("C:\\", record["cwd"][0].c_str());
+    EXPECT_NE(std::string::npos, record["cmdline"][0].find(" -noMSI"));
+    EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
+              record["inx"]);
+
+    EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("C:"));
+    std::string cdPath;
+    DWORD type = 0;
+    ASSERT_TRUE(ReadCdPath(cdPath, type));
+    EXPECT_EQ("D:", cdPath);
+    EXPECT_EQ(DWORD(REG_SZ), type);
+}
+
+TEST_F(PatchRunTest, WithoutTheSettingsKeyNothingIsRecordedAndNothingIsSaid) {
+    UiDriver ui;
+    EXPECT_EQ(IDOK, Run("D:\\", "H:\\", ui));
+    EXPECT_TRUE(ui.boxes().empty());
+    std::string cdPath;
+    DWORD type;
+    EXPECT_FALSE(ReadCdPath(cdPath, type));
+    HKEY hKey;
+    EXPECT_NE(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &hKey))
+        << "the key must not be created";
+    EXPECT_EQ(1u, ReadStubRecord()["exe"].size());
+    EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("H:"));
+}
+
+TEST_F(PatchRunTest, StartedFromTheCdOnlyAsksToCopyItToTheHardDisk) {
+    g_modulePath = "E:\\install.exe";
+    UiDriver ui;
+    EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
+    ExpectOnlyMessage(ui, IDS_COPY_TO_HARDDISK);
+    EXPECT_FALSE(PathExists("E:\\setup.inx"));
+    EXPECT_FALSE(PathExists("E:\\temp.bat"));
+}
+
+TEST_F(PatchRunTest, NoProductCdInTheChosenDriveAsksForTheCdAfterTheScriptIsWritten) {
+    struct Case {
+        const char* cdRoot;
+        const char* why;
+    } cases[] = {
+        {"C:\\", "a fixed disk, not a CD drive"},
+        {"E:\\", "the marker file is missing"},
+        {"F:\\", "the marker is a folder"},
+        {"G:\\", "the marker was written before 1980"},
+        {"", "no CD drive chosen"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ::DeleteFileA("C:\\patch\\setup.inx");
+        UiDriver ui;
+        EXPECT_EQ(IDABORT, Run(c.cdRoot, "C:\\", ui));
+        ExpectOnlyMessage(ui, IDS_INSERT_CD_RETRY);
+        EXPECT_TRUE(PathExists("C:\\patch\\setup.inx"));
+        EXPECT_FALSE(PathExists("C:\\patch\\temp.bat"));
+    }
+}
+
+TEST_F(PatchRunTest, ExactlyTheNeededFreeSpaceIsEnoughAndOneByteLessIsNot) {
+    g_freeSpace = FreeSpace::Fixed;
+    // One byte short: the disk is refused.
+    g_freeBytes = 713031679;
+    {
+        UiDriver ui;
+        EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
+        ExpectOnlyMessage(ui, IDS_NO_SPACE);
+    }
+    // Exactly enough: the run goes past the space check, here to the next check, which stops it
+    // at a user's own C:\Docs.
+    ASSERT_TRUE(MakeFolder("C:\\Docs"));
+    g_freeBytes = 713031680;
+    {
+        UiDriver ui;
+        EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
+        ASSERT_EQ(1u, ui.boxes().size());
+        EXPECT_NE(LoadResString(IDS_NO_SPACE).str(), ui.boxes()[0].text);
+    }
+    RemoveTree("C:\\Docs");
+}
+
+TEST_F(PatchRunTest, AFailedFreeSpaceQueryCountsAsNotEnoughSpace) {
+    g_freeSpace = FreeSpace::Fails;
+    UiDriver ui;
+    EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
+    ExpectOnlyMessage(ui, IDS_NO_SPACE);
+    EXPECT_FALSE(PathExists("C:\\patch\\temp.bat"));
+}
+
+TEST_F(PatchRunTest, RealFreeSpaceOfASmallDiskIsRefusedAndOfExactly680MiBIsUsed) {
+    if (!DriveExists(drives::kFixedSmall) || !DriveExists(drives::kFixedExact))
+        GTEST_SKIP() << "the tmpfs disks S: and T: need a run as root";
+    LONGLONG exact = 0;
+    ASSERT_TRUE(RealPatchSystem().GetFreeBytes("T:\\", exact));
+    ASSERT_EQ(713031680, exact) << "T: must be empty at the start";
+    {
+        UiDriver ui;
+        EXPECT_EQ(IDABORT, Run("D:\\", "S:\\", ui));
+        ExpectOnlyMessage(ui, IDS_NO_SPACE);
+    }
+    {
+        UiDriver ui;
+        EXPECT_EQ(IDOK, Run("D:\\", "T:\\", ui));
+        EXPECT_TRUE(ui.boxes().empty());
+        EXPECT_EQ(1u, ReadStubRecord()["exe"].size());
+        EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("T:"));
+    }
+}
+
+TEST_F(PatchRunTest, AScriptThatCannotBeWrittenWholeIsReportedAndRemoved) {
+    if (!DriveExists(drives::kFixedSmall))
+        GTEST_SKIP() << "the 128 KiB tmpfs disk S: needs a run as root";
+    g_modulePath = "S:\\install.exe"; // 192437 bytes do not fit
+    UiDriver ui;
+    EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
+    ExpectOnlyMessage(ui, IDS_BAD_EXE);
+    EXPECT_FALSE(PathExists("S:\\setup.inx"));
+}
+
+TEST_F(PatchRunTest, AScriptInAMissingFolderIsABadExe) {
+    g_modulePath = "C:\\gone\\install.exe";
+    UiDriver ui;
+    EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
+    ExpectOnlyMessage(ui, IDS_BAD_EXE);
+}
+
+TEST_F(PatchRunTest, OnlyTheFileNamePartOfTheProgramPathIsReplaced) {
+    EXPECT_STREQ("c:\\install.exe.d\\setup.inx",
+                 PathBesideExe("c:\\install.exe.d\\install.exe", "setup.inx"));
+    EXPECT_STREQ("c:\\patch\\temp.bat", PathBesideExe("c:\\patch\\install.exe", "temp.bat"));
+    EXPECT_STREQ("temp.bat", PathBesideExe("install.exe", "temp.bat"));
+
+    ASSERT_TRUE(MakeFolder("C:\\patch\\install.exe.d"));
+    g_modulePath = "C:\\patch\\Install.exe.d\\INSTALL.EXE";
+    UiDriver ui;
+    EXPECT_EQ(IDABORT, Run("E:\\", "C:\\", ui)); // stops at the CD check, after the script
+    ExpectOnlyMessage(ui, IDS_INSERT_CD_RETRY);
+    EXPECT_TRUE(PathExists("C:\\patch\\install.exe.d\\setup.inx"));
+    EXPECT_FALSE(PathExists("C:\\patch\\setup.inx.d"));
+}
+
+TEST_F(PatchRunTest, APercentInTheProgramFolderReachesTheCommandInterpreterLiterally) {
+    ASSERT_TRUE(MakeFolder("C:\\patch\\100%"));
+    g_modulePath = "C:\\patch\\100%\\install.exe";
+    UiDriver ui;
+    EXPECT_EQ(IDOK, Run("D:\\", "C:\\", ui));
+    EXPECT_TRUE(ui.boxes().empty());
+    std::string batch;
+    ASSERT_TRUE(ReadFileBytes("C:\\patch\\100%\\temp.bat", batch));
+    EXPECT_NE(std::string::npos, batch.find("xcopy /Y \"c:\\patch\\100%%\\setup.inx\"\r\n"));
+    // cmd copied our script from that folder into the copy's Disk1.
+    EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
+              ReadStubRecord()["inx"]);
+}
+
+TEST_F(PatchRunTest, ABatchFileThatCannotBeCreatedIsReported) {
+    ASSERT_TRUE(MakeFolder("C:\\patch\\temp.bat")); // a folder in its place
+    UiDriver ui;
+    EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
+    ExpectOnlyMessage(ui, IDS_CANNOT_CREATE_BAT);
+}
+
+TEST_F(PatchRunTest, ABatchFileThatCannotBeStartedIsAFailureAndRecordsNothing) {
+    ASSERT_TRUE(SettingsKeyCreate());
+    g_failStart = true;
+    UiDriver ui;
+    EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
+    ExpectOnlyMessage(ui, IDS_CANNOT_START_BAT);
+    std::string cdPath;
+    DWORD type;
+    EXPECT_FALSE(ReadCdPath(cdPath, type));
+    EXPECT_EQ(nullptr, FindThreadDialog("Warning"));
+}
+
+TEST_F(PatchRunTest, AUsersOwnEntryWithACdNameOnTheTargetStopsTheRunAndIsKept) {
+    ASSERT_TRUE(MakeFolder("H:\\Tools"));
+    ASSERT_TRUE(WriteFileBytes("H:\\Tools\\mine.txt", "the user's own"));
+    UiDriver ui;
+    EXPECT_EQ(IDABORT, Run("D:\\", "H:\\", ui));
+    ExpectOnlyMessage(ui, IDS_TARGET_ENTRY_EXISTS,
+                      "Auf dem Ziellaufwerk existiert bereits \\Tools. Bitte w\xE4hlen Sie ein "
+                      "anderes Laufwerk.");
+    EXPECT_TRUE(PathExists("H:\\Tools\\mine.txt"));
+    EXPECT_FALSE(PathExists("C:\\patch\\temp.bat"));
+    RemoveTree("H:\\Tools");
+}
+
+TEST_F(PatchRunTest, TheWaitSurvivesAThrowingHandlerAndAQuitMessage) {
+    ::SetEnvironmentVariableA("STUB_SLEEP_MS", "2500");
+    PatchHostDlg* pHost = nullptr;
+    bool posted = false;
+    UiDriver ui;
+    ui.onTick = [&] {
+        HWND hWait = FindThreadDialog("Warning");
+        HWND hHost = FindThreadDialog("NebuLark 5 Installation");
+        if (!posted && hWait && hHost) {
+            posted = true;
+            pHost = reinterpret_cast<PatchHostDlg*>(::GetWindowLongPtrA(hHost, DWLP_USER));
+            ::PostMessageA(hHost, WM_TEST_THROW, 0, 0);
+            ::PostQuitMessage(0);
+            ::PostMessageA(hHost, WM_TEST_THROW, 0, 0);
+        }
+    };
+    PatchHostDlg dlg("D:\\", "C:\\", kTestSystem);
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    EXPECT_FALSE(ui.timedOut());
+    EXPECT_TRUE(posted);
+    EXPECT_EQ(2, dlg.m_nThrown);
+    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_EQ(1u, ReadStubRecord()["exe"].size());
+    // The quit message was taken by the wait and went nowhere else.
+    MSG msg;
+    EXPECT_FALSE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+} // namespace
