@@ -53,6 +53,7 @@ CDialog::~CDialog() {
 
 INT_PTR CDialog::DoModal() {
     RegisterCommonControls();
+    m_bModal = true;
     HWND hParent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
     const INT_PTR nResult =
         ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent,
@@ -64,6 +65,7 @@ INT_PTR CDialog::DoModal() {
 
 BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
     RegisterCommonControls();
+    m_bModal = false;
     m_nIDTemplate = nIDTemplate;
     m_pParentWnd = pParentWnd;
     HWND hParent = pParentWnd ? pParentWnd->m_hWnd : nullptr;
@@ -85,6 +87,24 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
+void CDialog::CenterWindow() {
+    RECT window, area;
+    ::GetWindowRect(m_hWnd, &window);
+    HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
+    if (hOwner && ::IsWindowVisible(hOwner) && !::IsIconic(hOwner)) {
+        ::GetWindowRect(hOwner, &area);
+    } else {
+        MONITORINFO monitor = {sizeof monitor, {}, {}, 0};
+        ::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        area = monitor.rcWork;
+    }
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    const int x = area.left + (area.right - area.left - width) / 2;
+    const int y = area.top + (area.bottom - area.top - height) / 2;
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CDialog::Default() {
     m_bDefaultRequested = true;
     return 0;
@@ -94,6 +114,9 @@ bool CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& lRe
     (void)lParam;
     switch (message) {
     case WM_INITDIALOG:
+        // A modal dialog whose template does not centre it opens centred over its owner.
+        if (m_bModal && !(::GetWindowLongA(m_hWnd, GWL_STYLE) & DS_CENTER))
+            CenterWindow();
         lResult = OnInitDialog();
         return true;
     case WM_COMMAND:

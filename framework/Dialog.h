@@ -25,6 +25,8 @@ public:
     // hides the window.
     virtual void OnOK();
     virtual void OnCancel();
+    // Centres the window over its owner, or on the screen's work area when it has none.
+    void CenterWindow();
 
 protected:
     // The message map: answers true when it handled the message and sets lResult. The base maps
@@ -40,4 +42,5 @@ private:
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
     bool m_bDefaultRequested = false;
+    bool m_bModal = false;
 };

@@ -1,5 +1,6 @@
 // The batch file's clean-up under the real command interpreter.
 #include "TestDrives.h"
+#include "RunChecks.h"
 #include "TestFiles.h"
 
 #include "patch/BatchTemplate.h"
@@ -44,16 +45,14 @@ class BatchCleanupTest : public testing::Test {
 protected:
     void SetUp() override {
         // Never the root itself: Wine would remove the folder behind the drive.
-        for (const CdEntry& entry : kCdEntries)
-            RemoveTree(std::string("H:\\") + entry.name);
+        RemoveCdEntriesFrom("H:");
         RemoveTree("H:\\Archiv");
         ASSERT_TRUE(MakeFolder("H:\\Archiv"));
         ASSERT_TRUE(MakeFolder("H:\\Archiv\\Disk1"));
         ASSERT_TRUE(WriteFileBytes("H:\\Archiv\\Disk1\\keep.txt", "a user's own file"));
     }
     void TearDown() override {
-        for (const CdEntry& entry : kCdEntries)
-            RemoveTree(std::string("H:\\") + entry.name);
+        RemoveCdEntriesFrom("H:");
         RemoveTree("H:\\Archiv");
         RemoveTree("C:\\records");
     }

@@ -1,6 +1,7 @@
 // The real patch run in real windows, against the test prefix's drives: the sample CD in D:, the
 // broken CDs in E: to G:, the fixed disks C:, H:, S: and T:.
 #include "PatchHost.h"
+#include "RunChecks.h"
 #include "TestDrives.h"
 #include "TestFiles.h"
 #include "UiDriver.h"
@@ -40,65 +41,7 @@ const PatchSystem kTestSystem = {TestModuleFileName, TestFreeBytes, TestStartBat
 
 const char kRecordPath[] = "C:\\records\\stub.txt";
 
-std::map<std::string, std::vector<std::string>> ReadStubRecord() {
-    std::map<std::string, std::vector<std::string>> record;
-    std::string text;
-    if (!ReadFileBytes(kRecordPath, text))
-        return record;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        const size_t eq = line.find('=');
-        if (eq != std::string::npos)
-            record[line.substr(0, eq)].push_back(line.substr(eq + 1));
-    }
-    return record;
-}
-
-std::string WithCrLf(const std::string& text) {
-    std::string out;
-    for (char ch : text) {
-        if (ch == '\n')
-            out += '\r';
-        out += ch;
-    }
-    return out;
-}
-
-bool SettingsKeyCreate() {
-    HKEY hKey;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                          &hKey, nullptr) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(hKey);
-    return true;
-}
-
-void SettingsKeyDelete() { ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey); }
-
-// Answers the CDPath value and its type, or false when there is none.
-bool ReadCdPath(std::string& value, DWORD& type) {
-    HKEY hKey;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return false;
-    char data[64] = {};
-    DWORD size = sizeof data;
-    const LONG rc = ::RegQueryValueExA(hKey, kCdPathValue, nullptr, &type,
-                                       reinterpret_cast<BYTE*>(data), &size);
-    ::RegCloseKey(hKey);
-    value = data;
-    return rc == ERROR_SUCCESS;
-}
-
-std::vector<std::string> CdEntriesOn(const std::string& drive) {
-    std::vector<std::string> found;
-    for (const CdEntry& entry : kCdEntries)
-        if (PathExists(drive + "\\" + entry.name))
-            found.push_back(entry.name);
-    return found;
-}
+std::map<std::string, std::vector<std::string>> StubRecord() { return ReadStubRecord(kRecordPath); }
 
 void ExpectOnlyMessage(const UiDriver& ui, unsigned nID, const std::string& expectedText = "") {
     ASSERT_EQ(1u, ui.boxes().size());
@@ -116,8 +59,7 @@ protected:
         g_freeSpace = FreeSpace::Real;
         g_failStart = false;
         for (const char* drive : {drives::kFixed, drives::kFixedSecond, drives::kFixedExact})
-            for (const std::string& name : CdEntriesOn(drive))
-                RemoveTree(std::string(drive) + "\\" + name);
+            RemoveCdEntriesFrom(drive);
         RemoveTree("H:\\Tools");
         RemoveTree("C:\\patch");
         RemoveTree("C:\\records");
@@ -180,7 +122,7 @@ TEST_F(PatchRunTest, RunFromTheFixedDiskCopiesTheCdRunsSetupWithOurScriptAndClea
               batch);
 
     // The product's setup ran from the copy, with our script as its only one.
-    auto record = ReadStubRecord();
+    auto record = StubRecord();
     ASSERT_EQ(1u, record["exe"].size()) << "the setup stub did not run";
     EXPECT_STRCASEEQ("C:\\Disk1\\setup.exe", record["exe"][0].c_str());
     EXPECT_STRCASEEQ("C:\\", record["cwd"][0].c_str());
@@ -203,10 +145,8 @@ TEST_F(PatchRunTest, WithoutTheSettingsKeyNothingIsRecordedAndNothingIsSaid) {
     std::string cdPath;
     DWORD type;
     EXPECT_FALSE(ReadCdPath(cdPath, type));
-    HKEY hKey;
-    EXPECT_NE(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &hKey))
-        << "the key must not be created";
-    EXPECT_EQ(1u, ReadStubRecord()["exe"].size());
+    EXPECT_FALSE(SettingsKeyExists()) << "the key must not be created";
+    EXPECT_EQ(1u, StubRecord()["exe"].size());
     EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("H:"));
 }
 
@@ -286,7 +226,7 @@ TEST_F(PatchRunTest, RealFreeSpaceOfASmallDiskIsRefusedAndOfExactly680MiBIsUsed)
         UiDriver ui;
         EXPECT_EQ(IDOK, Run("D:\\", "T:\\", ui));
         EXPECT_TRUE(ui.boxes().empty());
-        EXPECT_EQ(1u, ReadStubRecord()["exe"].size());
+        EXPECT_EQ(1u, StubRecord()["exe"].size());
         EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("T:"));
     }
 }
@@ -334,7 +274,7 @@ TEST_F(PatchRunTest, APercentInTheProgramFolderReachesTheCommandInterpreterLiter
     EXPECT_NE(std::string::npos, batch.find("xcopy /Y \"c:\\patch\\100%%\\setup.inx\"\r\n"));
     // cmd copied our script from that folder into the copy's Disk1.
     EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
-              ReadStubRecord()["inx"]);
+              StubRecord()["inx"]);
 }
 
 TEST_F(PatchRunTest, ABatchFileThatCannotBeCreatedIsReported) {
@@ -391,7 +331,7 @@ TEST_F(PatchRunTest, TheWaitSurvivesAThrowingHandlerAndAQuitMessage) {
     EXPECT_TRUE(posted);
     EXPECT_EQ(2, dlg.m_nThrown);
     EXPECT_TRUE(ui.boxes().empty());
-    EXPECT_EQ(1u, ReadStubRecord()["exe"].size());
+    EXPECT_EQ(1u, StubRecord()["exe"].size());
     // The quit message was taken by the wait and went nowhere else.
     MSG msg;
     EXPECT_FALSE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));

@@ -1,0 +1,80 @@
+#include "RunChecks.h"
+
+#include "TestFiles.h"
+
+#include "patch/CdContents.h"
+#include "patch/PatchRun.h"
+
+#include <sstream>
+
+std::map<std::string, std::vector<std::string>> ReadStubRecord(const std::string& path) {
+    std::map<std::string, std::vector<std::string>> record;
+    std::string text;
+    if (!ReadFileBytes(path, text))
+        return record;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos)
+            record[line.substr(0, eq)].push_back(line.substr(eq + 1));
+    }
+    return record;
+}
+
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    for (char ch : text) {
+        if (ch == '\n')
+            out += '\r';
+        out += ch;
+    }
+    return out;
+}
+
+bool SettingsKeyCreate() {
+    HKEY hKey;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &hKey, nullptr) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(hKey);
+    return true;
+}
+
+void SettingsKeyDelete() { ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey); }
+
+bool SettingsKeyExists() {
+    HKEY hKey;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(hKey);
+    return true;
+}
+
+bool ReadCdPath(std::string& value, DWORD& type) {
+    HKEY hKey;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    char data[64] = {};
+    DWORD size = sizeof data - 1;
+    const LONG rc = ::RegQueryValueExA(hKey, kCdPathValue, nullptr, &type,
+                                       reinterpret_cast<BYTE*>(data), &size);
+    ::RegCloseKey(hKey);
+    value = data;
+    return rc == ERROR_SUCCESS;
+}
+
+std::vector<std::string> CdEntriesOn(const std::string& drive) {
+    std::vector<std::string> found;
+    for (const CdEntry& entry : kCdEntries)
+        if (PathExists(drive + "\\" + entry.name))
+            found.push_back(entry.name);
+    return found;
+}
+
+void RemoveCdEntriesFrom(const std::string& drive) {
+    for (const std::string& name : CdEntriesOn(drive))
+        RemoveTree(drive + "\\" + name);
+}

@@ -1,0 +1,24 @@
+// What the tests look at after a patch run: the setup stub's record, the registry value, what
+// is left at a disk's root.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+// The stub's "key=value" lines, grouped by key (empty when it did not run).
+std::map<std::string, std::vector<std::string>> ReadStubRecord(const std::string& path);
+// The text with each line feed written as CR LF, as a text-mode file holds it.
+std::string WithCrLf(const std::string& text);
+// The product's settings key under HKEY_LOCAL_MACHINE.
+bool SettingsKeyCreate();
+void SettingsKeyDelete();
+bool SettingsKeyExists();
+// The CDPath value and its type; false when there is none.
+bool ReadCdPath(std::string& value, DWORD& type);
+// The top-level CD entries that exist at the root of drive (C:).
+std::vector<std::string> CdEntriesOn(const std::string& drive);
+// Removes them.
+void RemoveCdEntriesFrom(const std::string& drive);

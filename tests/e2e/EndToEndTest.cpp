@@ -1,0 +1,131 @@
+// The real install.exe as its own process, driven from outside the way a user would drive it,
+// against the sample product CD in D:.
+#include "RemoteUi.h"
+
+#include "RunChecks.h"
+#include "TestFiles.h"
+
+#include "framework/ResString.h"
+#include "patch/BatchTemplate.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char kMainCaption[] = "NebuLark 5 Installation";
+const char kRecordPath[] = "C:\\records\\e2e.txt";
+
+class EndToEndTest : public testing::Test {
+protected:
+    void SetUp() override {
+        RemoveCdEntriesFrom("C:");
+        RemoveTree("C:\\patch");
+        RemoveTree("C:\\records");
+        ASSERT_TRUE(MakeFolder("C:\\patch"));
+        ASSERT_TRUE(MakeFolder("C:\\records"));
+        ASSERT_TRUE(::CopyFileA(BinaryPath("install.exe").c_str(), "C:\\patch\\install.exe", FALSE));
+        ::SetEnvironmentVariableA("STUB_RECORD", kRecordPath);
+        ::SetEnvironmentVariableA("STUB_SLEEP_MS", "1500");
+        SettingsKeyDelete();
+    }
+    void TearDown() override {
+        RemoveTree("C:\\patch");
+        RemoveTree("C:\\records");
+        SettingsKeyDelete();
+    }
+};
+
+TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
+    ASSERT_TRUE(SettingsKeyCreate());
+    RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
+    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
+    HWND hDlg = program.WaitForDialog(kMainCaption);
+    ASSERT_NE(nullptr, hDlg);
+
+    HWND hCd = ::GetDlgItem(hDlg, IDC_CD_DRIVE);
+    HWND hTemp = ::GetDlgItem(hDlg, IDC_TEMP_DRIVE);
+    EXPECT_EQ(0, ::SendMessageA(hCd, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(0, ::SendMessageA(hTemp, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ("D:\\", program.ItemRoot(hCd, 0));
+    EXPECT_NE(std::string::npos, program.ItemText(hCd, 0).find("D:")) << program.ItemText(hCd, 0);
+    // Pick the second fixed disk, then back to C: as a user might.
+    const int fixedCount = static_cast<int>(::SendMessageA(hTemp, CB_GETCOUNT, 0, 0));
+    ASSERT_GE(fixedCount, 2);
+    EXPECT_EQ("H:\\", program.ItemRoot(hTemp, 1));
+    ::SendMessageA(hTemp, CB_SETCURSEL, 1, 0);
+    ::SendMessageA(hTemp, CB_SETCURSEL, 0, 0);
+    EXPECT_EQ("C:\\", program.ItemRoot(hTemp, 0));
+
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    HWND hWait = program.WaitForDialog("Warning", 10000);
+    EXPECT_NE(nullptr, hWait) << "no wait window";
+    if (hWait) {
+        EXPECT_EQ("Bitte warten...", TextOf(::GetWindow(hWait, GW_CHILD)));
+        EXPECT_FALSE(::IsWindowEnabled(hDlg));
+    }
+    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+
+    std::string script, batch;
+    ASSERT_TRUE(ReadFileBytes("C:\\patch\\setup.inx", script));
+    EXPECT_EQ(PayloadBytes(), script);
+    ASSERT_TRUE(ReadFileBytes("C:\\patch\\temp.bat", batch));
+    EXPECT_EQ(WithCrLf(ExpandBatchTemplate("D:", "C:", "c:\\patch\\setup.inx").str()) + "\r\n",
+              batch);
+
+    auto record = ReadStubRecord(kRecordPath);
+    ASSERT_EQ(1u, record["exe"].size()) << "the setup stub did not run";
+    EXPECT_STRCASEEQ("C:\\Disk1\\setup.exe", record["exe"][0].c_str());
+    EXPECT_NE(std::string::npos, record["cmdline"][0].find(" -noMSI"));
+    EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
+              record["inx"]);
+    EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("C:"));
+
+    std::string cdPath;
+    DWORD type = 0;
+    ASSERT_TRUE(ReadCdPath(cdPath, type));
+    EXPECT_EQ("D:", cdPath);
+    EXPECT_EQ(DWORD(REG_SZ), type);
+}
+
+TEST_F(EndToEndTest, BeendenThenYesEndsTheProgramWithNothingWritten) {
+    RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
+    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
+    HWND hDlg = program.WaitForDialog(kMainCaption);
+    ASSERT_NE(nullptr, hDlg);
+
+    Click(::GetDlgItem(hDlg, IDOK));
+    HWND hBox = program.WaitForMessageBox("Nebulark 5");
+    ASSERT_NE(nullptr, hBox);
+    EXPECT_EQ(LoadResString(IDS_CONFIRM_ABORT).str(), TextOf(::GetDlgItem(hBox, 0xFFFF)));
+    ASSERT_NE(nullptr, ::GetDlgItem(hBox, IDNO));
+    Click(::GetDlgItem(hBox, IDYES));
+    EXPECT_EQ(0u, program.WaitForExit(20000));
+
+    EXPECT_FALSE(PathExists("C:\\patch\\setup.inx"));
+    EXPECT_FALSE(PathExists("C:\\patch\\temp.bat"));
+    EXPECT_FALSE(PathExists(kRecordPath));
+}
+
+TEST_F(EndToEndTest, StartedFromTheCdItAsksToBeCopiedAndEndsOnEscape) {
+    RemoteProgram program("E:\\install.exe", "C:\\");
+    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
+    HWND hDlg = program.WaitForDialog(kMainCaption);
+    ASSERT_NE(nullptr, hDlg);
+
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    HWND hBox = program.WaitForMessageBox(kMainCaption);
+    ASSERT_NE(nullptr, hBox);
+    EXPECT_EQ(LoadResString(IDS_COPY_TO_HARDDISK).str(), TextOf(::GetDlgItem(hBox, 0xFFFF)));
+    EXPECT_EQ(nullptr, ::GetDlgItem(hBox, IDCANCEL));
+    Click(::GetDlgItem(hBox, IDOK));
+
+    // The dialog stays for another try; the close box ends it without a question.
+    ASSERT_EQ(hDlg, program.WaitForDialog(kMainCaption));
+    ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, program.WaitForExit(20000));
+    EXPECT_FALSE(PathExists("E:\\setup.inx"));
+    EXPECT_FALSE(PathExists("E:\\temp.bat"));
+}
+
+} // namespace
