@@ -130,6 +130,8 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     CWaitDlg waitDlg;
     waitDlg.Create(IDD_WAIT_DIALOG, &dlg);
     waitDlg.ShowWindow(SW_SHOW);
+    // Paint it now: the thread is about to block for a whole wait slice.
+    waitDlg.UpdateWindow();
     dlg.EnableWindow(FALSE);
 
     WaitForProcess(hProcess);

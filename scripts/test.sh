@@ -6,7 +6,7 @@ repo=$(dirname "$(dirname "$(readlink -f "$0")")")
 build=${BUILD_DIR:-$repo/build}
 
 bash "$repo/scripts/deps.sh"
-cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw32.cmake"
+cmake --no-warn-unused-cli -S "$repo" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw32.cmake"
 cmake --build "$build" -j "$(nproc)"
 
 WINE_FORCE_XVFB=${WINE_FORCE_XVFB-1}

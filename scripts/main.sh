@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The main job: builds install.exe and runs it under Wine against the sample product CD in D:.
+# With $DISPLAY set you drive the dialog yourself; without it the run goes through the dialog by
+# itself under a private X server and reports what happened.
+set -euo pipefail
+repo=$(dirname "$(dirname "$(readlink -f "$0")")")
+build=${BUILD_DIR:-$repo/build}
+shots=$build/screenshots
+
+bash "$repo/scripts/deps.sh"
+cmake --no-warn-unused-cli -S "$repo" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw32.cmake" >/dev/null
+cmake --build "$build" -j "$(nproc)" --target install_exe make_sample_cd setup_stub keep_desktop autopilot
+
+interactive=${DISPLAY:+1}
+source "$repo/scripts/wine-env.sh"
+wine_start "$build"
+
+# The installed product's settings key, where the patch records the CD drive; a copy of the
+# program on C:, as a user would start it from the hard disk.
+c=$WINEPREFIX/drive_c
+mkdir -p "$c/patch" "$c/records" "$shots"
+cp "$build/install.exe" "$c/patch/install.exe"
+rm -f "$c/patch/setup.inx" "$c/patch/temp.bat" "$c/records/setup-run.txt" "$shots"/*.bmp "$shots"/*.png
+timeout 60 wine reg add 'HKLM\SOFTWARE\Tavix Technologies\NebuLark 5\Settings' /f </dev/null >/dev/null 2>&1
+export STUB_RECORD='C:\records\setup-run.txt'
+
+echo "== install.exe in C:\\patch, the sample product CD in D:"
+if [ -n "$interactive" ]; then
+  echo "   the dialog is on your display ($DISPLAY); the job goes on when install.exe ends"
+  timeout 3600 wine 'C:\patch\install.exe' </dev/null >/dev/null 2>&1 || true
+else
+  export STUB_SLEEP_MS=2000 # long enough to see the wait window
+  timeout 600 wine "$build/tests/autopilot.exe" 'C:\patch\install.exe' 'C:\patch' \
+    "$(wine_path "$shots")" </dev/null 2>/dev/null | tr -d '\r' | sed 's/^/   /' || true
+fi
+
+echo
+echo "== temp.bat written beside install.exe"
+if [ -f "$c/patch/temp.bat" ]; then tr -d '\r' <"$c/patch/temp.bat" | sed 's/^/   | /'; else echo "   (none)"; fi
+echo
+echo "== setup.inx beside install.exe"
+if [ -f "$c/patch/setup.inx" ]; then
+  echo "   $(stat -c %s "$c/patch/setup.inx") bytes, $(cmp -s "$c/patch/setup.inx" "$repo/res/setup.inx" && echo identical to || echo DIFFERENT from) the payload"
+else echo "   (none)"; fi
+echo
+echo "== how the product's setup (the stub in Disk1) was started"
+if [ -f "$c/records/setup-run.txt" ]; then tr -d '\r' <"$c/records/setup-run.txt" | sed 's/^/   /'; else echo "   it was not started"; fi
+echo
+echo "== what is left of the CD copy on C:"
+left=$(cd "$c" && for n in $(timeout 60 wine "$build/tests/make_sample_cd.exe" --list </dev/null 2>/dev/null | tr -d '\r'); do [ -e "$n" ] && echo "$n"; done || true)
+echo "   ${left:-nothing}"
+echo
+echo "== CDPath recorded"
+timeout 60 wine reg query 'HKLM\SOFTWARE\Tavix Technologies\NebuLark 5\Settings' /v CDPath </dev/null 2>/dev/null |
+  tr -d '\r' | grep -i cdpath | sed 's/^ */   /' || echo "   (none)"
+for bmp in "$shots"/*.bmp; do
+  [ -f "$bmp" ] || continue
+  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+if ls "$shots"/*.png >/dev/null 2>&1; then
+  echo
+  echo "== screenshots"
+  ls "$shots"/*.png | sed 's/^/   /'
+fi

@@ -1,0 +1,106 @@
+// Goes through install.exe the way a user would, for the main job when no one sits at the screen:
+// picks the first CD drive and the first fixed disk, clicks "Weiter >>>", and reports what it saw.
+//
+//   autopilot <install.exe> <working folder> <screenshot folder>
+//
+// Writes main-dialog.bmp and wait-window.bmp (screen grabs around those windows) into the
+// screenshot folder. Exits with install.exe's exit code, or 2 when something did not appear.
+#include "e2e/RemoteUi.h"
+#include "res/resource.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// Saves the screen area of the window, with a margin, as a 24-bit BMP.
+bool GrabWindow(HWND hWnd, const std::string& path) {
+    RECT rect;
+    if (!::GetWindowRect(hWnd, &rect))
+        return false;
+    ::InflateRect(&rect, 12, 12);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC hScreen = ::GetDC(nullptr);
+    HDC hMem = ::CreateCompatibleDC(hScreen);
+    HBITMAP hBitmap = ::CreateCompatibleBitmap(hScreen, width, height);
+    HGDIOBJ hOld = ::SelectObject(hMem, hBitmap);
+    ::BitBlt(hMem, 0, 0, width, height, hScreen, rect.left, rect.top, SRCCOPY);
+    ::SelectObject(hMem, hOld);
+
+    BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const DWORD stride = ((width * 3 + 3) / 4) * 4;
+    std::string pixels(stride * height, '\0');
+    ::GetDIBits(hMem, hBitmap, 0, height, &pixels[0], reinterpret_cast<BITMAPINFO*>(&info),
+                DIB_RGB_COLORS);
+    ::DeleteObject(hBitmap);
+    ::DeleteDC(hMem);
+    ::ReleaseDC(nullptr, hScreen);
+
+    BITMAPFILEHEADER file = {0x4D42, DWORD(sizeof file + sizeof info + pixels.size()), 0, 0,
+                             DWORD(sizeof file + sizeof info)};
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    std::fwrite(&file, sizeof file, 1, f);
+    std::fwrite(&info, sizeof info, 1, f);
+    std::fwrite(pixels.data(), 1, pixels.size(), f);
+    return std::fclose(f) == 0;
+}
+
+void ListItems(const RemoteProgram& program, HWND hCombo, const char* what) {
+    const int count = static_cast<int>(::SendMessageA(hCombo, CB_GETCOUNT, 0, 0));
+    std::printf("%s:\n", what);
+    for (int i = 0; i < count; ++i)
+        std::printf("  %s %-4s %s\n", i == ::SendMessageA(hCombo, CB_GETCURSEL, 0, 0) ? "*" : " ",
+                    program.ItemRoot(hCombo, i).c_str(), program.ItemText(hCombo, i).c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: autopilot <install.exe> <working folder> <screenshot folder>\n");
+        return 2;
+    }
+    const std::string shots = argv[3];
+    RemoteProgram program(argv[1], argv[2]);
+    if (!program.Ok()) {
+        std::printf("install.exe did not start (error %lu)\n", program.StartError());
+        return 2;
+    }
+    HWND hDlg = program.WaitForDialog("NebuLark 5 Installation");
+    if (!hDlg) {
+        std::printf("the main dialog did not appear\n");
+        return 2;
+    }
+    std::printf("main dialog \"%s\" is up\n", TextOf(hDlg).c_str());
+    ::Sleep(500); // let it paint
+    ListItems(program, ::GetDlgItem(hDlg, IDC_CD_DRIVE), "CD drives");
+    ListItems(program, ::GetDlgItem(hDlg, IDC_TEMP_DRIVE), "fixed disks");
+    if (GrabWindow(hDlg, shots + "\\main-dialog.bmp"))
+        std::printf("screenshot: main-dialog\n");
+
+    std::printf("clicking \"Weiter >>>\"\n");
+    std::fflush(stdout);
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    if (HWND hWait = program.WaitForDialog("Warning", 10000)) {
+        std::printf("wait window \"%s\": %s\n", TextOf(hWait).c_str(),
+                    TextOf(::GetWindow(hWait, GW_CHILD)).c_str());
+        ::Sleep(400);
+        if (GrabWindow(hDlg, shots + "\\wait-window.bmp"))
+            std::printf("screenshot: wait-window\n");
+    } else if (HWND hBox = program.WaitForMessageBox("NebuLark 5 Installation", 2000)) {
+        std::printf("message: %s\n", TextOf(::GetDlgItem(hBox, 0xFFFF)).c_str());
+        GrabWindow(hBox, shots + "\\message.bmp");
+        Click(::GetDlgItem(hBox, IDOK));
+        ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
+    }
+    std::fflush(stdout);
+    const DWORD code = program.WaitForExit(300000);
+    if (code == STILL_ACTIVE) {
+        std::printf("install.exe did not end within five minutes\n");
+        return 2;
+    }
+    std::printf("install.exe ended with exit code %lu\n", code);
+    return static_cast<int>(code);
+}
