@@ -4,5 +4,9 @@
 #include <windows.h>
 
 // The executable's instance handle; resources are searched in it as well.
-inline HINSTANCE AfxGetInstanceHandle() { return ::GetModuleHandleA(nullptr); }
-inline HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
+inline HINSTANCE AfxGetInstanceHandle() {
+    return ::GetModuleHandleA(nullptr);
+}
+inline HINSTANCE AfxGetResourceHandle() {
+    return AfxGetInstanceHandle();
+}

@@ -20,14 +20,18 @@ bool PreTranslateForDialog(MSG& msg) {
 
 } // namespace
 
-CWinApp::CWinApp() { g_pApp = this; }
+CWinApp::CWinApp() {
+    g_pApp = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_pApp == this)
         g_pApp = nullptr;
 }
 
-CWinApp* AfxGetApp() { return g_pApp; }
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
 
 int CWinApp::Run() {
     while (PumpMessage()) {

@@ -5,11 +5,15 @@ const char kCdSetupFolder[] = "Disk1";
 
 // In the order the CD's index lists them; the batch file sorts them itself.
 const CdEntry kCdEntries[kCdEntryCount] = {
-    {"Disk1", true},           {"Docs", true},           {"DirectX", true},
-    {"Extras", true},          {"Fonts", true},          {"Redist", true},
-    {"Tools", true},           {"movies", true},         {"AUTORUN.INF", false},
-    {"Autorun.exe", false},    {"Bestellung.txt", false}, {"Handbuch.pdf", false},
-    {"Liesmich.txt", false},   {"Lizenz.rtf", false},    {"Nebulark5.ico", false},
-    {"Readme.txt", false},     {"Support.url", false},   {"Version.txt", false},
-    {"autorun.dat", false},    {"nebulark.cfg", false},  {"update.txt", false},
+    {"Disk1", true},           {"Docs", true},
+    {"DirectX", true},         {"Extras", true},
+    {"Fonts", true},           {"Redist", true},
+    {"Tools", true},           {"movies", true},
+    {"AUTORUN.INF", false},    {"Autorun.exe", false},
+    {"Bestellung.txt", false}, {"Handbuch.pdf", false},
+    {"Liesmich.txt", false},   {"Lizenz.rtf", false},
+    {"Nebulark5.ico", false},  {"Readme.txt", false},
+    {"Support.url", false},    {"Version.txt", false},
+    {"autorun.dat", false},    {"nebulark.cfg", false},
+    {"update.txt", false},
 };

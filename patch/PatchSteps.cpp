@@ -95,8 +95,8 @@ void RecordCdPath(const CString& cdDrive) {
         ERROR_SUCCESS)
         return;
     // REG_SZ data carries its terminating NUL, so every reader gets a terminated text.
-    ::RegSetValueExA(hKey, kCdPathValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(
-                                                        static_cast<const char*>(cdDrive)),
+    ::RegSetValueExA(hKey, kCdPathValue, 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(static_cast<const char*>(cdDrive)),
                      static_cast<DWORD>(cdDrive.GetLength() + 1));
     ::RegCloseKey(hKey);
 }

@@ -57,7 +57,9 @@ int FindLastOf(const std::string& set, const std::string& text) {
     return 0;
 }
 
-const char* FindChar(const char* text, char c) { return std::strchr(text, c); }
+const char* FindChar(const char* text, char c) {
+    return std::strchr(text, c);
+}
 
 int GetByteType(const std::string& text, int position) {
     (void)text;

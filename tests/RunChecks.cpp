@@ -43,7 +43,9 @@ bool SettingsKeyCreate() {
     return true;
 }
 
-void SettingsKeyDelete() { ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey); }
+void SettingsKeyDelete() {
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+}
 
 bool SettingsKeyExists() {
     HKEY hKey;

@@ -47,7 +47,8 @@ void RemoveTree(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return;
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL | (attributes & FILE_ATTRIBUTE_DIRECTORY));
+    ::SetFileAttributesA(path.c_str(),
+                         FILE_ATTRIBUTE_NORMAL | (attributes & FILE_ATTRIBUTE_DIRECTORY));
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         ::DeleteFileA(path.c_str());
         return;
@@ -105,10 +106,12 @@ bool SetLocalWriteTime(const std::string& path, WORD year, WORD month, WORD day,
     local.wSecond = second;
     FILETIME localTime;
     FILETIME utcTime;
-    if (!::SystemTimeToFileTime(&local, &localTime) || !::LocalFileTimeToFileTime(&localTime, &utcTime))
+    if (!::SystemTimeToFileTime(&local, &localTime) ||
+        !::LocalFileTimeToFileTime(&localTime, &utcTime))
         return false;
-    HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h =
+        ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     const bool ok = ::SetFileTime(h, nullptr, nullptr, &utcTime) != FALSE;

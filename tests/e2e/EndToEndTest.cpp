@@ -24,7 +24,8 @@ protected:
         RemoveTree("C:\\records");
         ASSERT_TRUE(MakeFolder("C:\\patch"));
         ASSERT_TRUE(MakeFolder("C:\\records"));
-        ASSERT_TRUE(::CopyFileA(BinaryPath("install.exe").c_str(), "C:\\patch\\install.exe", FALSE));
+        ASSERT_TRUE(
+            ::CopyFileA(BinaryPath("install.exe").c_str(), "C:\\patch\\install.exe", FALSE));
         ::SetEnvironmentVariableA("STUB_RECORD", kRecordPath);
         ::SetEnvironmentVariableA("STUB_SLEEP_MS", "1500");
         SettingsKeyDelete();

@@ -24,7 +24,8 @@ BOOL CALLBACK FindProc(HWND hWnd, LPARAM lParam) {
     if (lstrcmpA(className, "#32770") != 0 || TextOf(hWnd) != s.caption)
         return TRUE;
     // A message box has its text in static 0xFFFF and at least one button.
-    const bool isBox = ::GetDlgItem(hWnd, 0xFFFF) && ::FindWindowExA(hWnd, nullptr, "Button", nullptr);
+    const bool isBox =
+        ::GetDlgItem(hWnd, 0xFFFF) && ::FindWindowExA(hWnd, nullptr, "Button", nullptr);
     if (isBox != s.messageBox)
         return TRUE;
     s.found = hWnd;
@@ -98,9 +99,8 @@ std::string RemoteProgram::ItemText(HWND hCombo, int index) const {
     // CBEM_GETITEMA is not marshalled between processes: the item and its text buffer must live
     // in the program's own memory.
     const SIZE_T textSize = 260;
-    BYTE* remote = static_cast<BYTE*>(::VirtualAllocEx(m_pi.hProcess, nullptr,
-                                                       sizeof(COMBOBOXEXITEMA) + textSize,
-                                                       MEM_COMMIT, PAGE_READWRITE));
+    BYTE* remote = static_cast<BYTE*>(::VirtualAllocEx(
+        m_pi.hProcess, nullptr, sizeof(COMBOBOXEXITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
     if (!remote)
         return std::string();
     COMBOBOXEXITEMA item = {};
@@ -135,7 +135,9 @@ void RemoteProgram::Kill() const {
     ::WaitForSingleObject(m_pi.hProcess, 5000);
 }
 
-void Click(HWND hButton) { ::PostMessageA(hButton, BM_CLICK, 0, 0); }
+void Click(HWND hButton) {
+    ::PostMessageA(hButton, BM_CLICK, 0, 0);
+}
 
 std::string TextOf(HWND hWnd) {
     // For another process's window this reads the text the system keeps, without a message to

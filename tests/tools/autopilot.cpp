@@ -59,7 +59,8 @@ void ListItems(const RemoteProgram& program, HWND hCombo, const char* what) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: autopilot <install.exe> <working folder> <screenshot folder>\n");
+        std::fprintf(stderr,
+                     "usage: autopilot <install.exe> <working folder> <screenshot folder>\n");
         return 2;
     }
     const std::string shots = argv[3];

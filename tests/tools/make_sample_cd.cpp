@@ -25,8 +25,8 @@ bool WriteText(const std::string& path, const std::string& text) {
 }
 
 bool SetYear(const std::string& path, WORD year) {
-    HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
+    HANDLE h =
+        ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     SYSTEMTIME st = {};

@@ -29,49 +29,48 @@ int Count(const std::string& text, const std::string& what) {
 }
 
 // The expansion for the CD in D:, the copy on C: and the script in c:\patch.
-const char kExpectedForDC[] =
-    "       @echo on\n"
-    "       C:\n"
-    "       cd \\ \n"
-    "       xcopy /Y /E \"D:\\*.*\"\n"
-    "       cd \"Disk1\" \n"
-    "       del *.inx\n"
-    "       xcopy /Y \"c:\\patch\\setup.inx\"\n"
-    "       C: \n"
-    "       cd \\ \n"
-    "       \"C:\\Disk1\\setup.exe\"  -noMSI \n"
-    "\n"
-    "       C:\n"
-    "       cd \\\n"
-    "       del /Q AUTORUN.INF\n"
-    "       del /Q Autorun.exe\n"
-    "       del /Q Bestellung.txt\n"
-    "       del /Q/S DirectX\\*\n"
-    "       del /Q/S Disk1\\*\n"
-    "       del /Q/S Docs\\*\n"
-    "       del /Q/S Extras\\*\n"
-    "       del /Q/S Fonts\\*\n"
-    "       del /Q Handbuch.pdf\n"
-    "       del /Q Liesmich.txt\n"
-    "       del /Q Lizenz.rtf\n"
-    "       del /Q Nebulark5.ico\n"
-    "       del /Q Readme.txt\n"
-    "       del /Q/S Redist\\*\n"
-    "       del /Q Support.url\n"
-    "       del /Q/S Tools\\*\n"
-    "       del /Q Version.txt\n"
-    "       del /Q autorun.dat\n"
-    "       del /Q/S movies\\*\n"
-    "       del /Q nebulark.cfg\n"
-    "       del /Q update.txt\n"
-    "       rmdir  /Q/S DirectX\n"
-    "       rmdir  /Q/S Disk1\n"
-    "       rmdir  /Q/S Docs\n"
-    "       rmdir  /Q/S Extras\n"
-    "       rmdir  /Q/S Fonts\n"
-    "       rmdir  /Q/S Redist\n"
-    "       rmdir  /Q/S Tools\n"
-    "       rmdir  /Q/S movies\n";
+const char kExpectedForDC[] = "       @echo on\n"
+                              "       C:\n"
+                              "       cd \\ \n"
+                              "       xcopy /Y /E \"D:\\*.*\"\n"
+                              "       cd \"Disk1\" \n"
+                              "       del *.inx\n"
+                              "       xcopy /Y \"c:\\patch\\setup.inx\"\n"
+                              "       C: \n"
+                              "       cd \\ \n"
+                              "       \"C:\\Disk1\\setup.exe\"  -noMSI \n"
+                              "\n"
+                              "       C:\n"
+                              "       cd \\\n"
+                              "       del /Q AUTORUN.INF\n"
+                              "       del /Q Autorun.exe\n"
+                              "       del /Q Bestellung.txt\n"
+                              "       del /Q/S DirectX\\*\n"
+                              "       del /Q/S Disk1\\*\n"
+                              "       del /Q/S Docs\\*\n"
+                              "       del /Q/S Extras\\*\n"
+                              "       del /Q/S Fonts\\*\n"
+                              "       del /Q Handbuch.pdf\n"
+                              "       del /Q Liesmich.txt\n"
+                              "       del /Q Lizenz.rtf\n"
+                              "       del /Q Nebulark5.ico\n"
+                              "       del /Q Readme.txt\n"
+                              "       del /Q/S Redist\\*\n"
+                              "       del /Q Support.url\n"
+                              "       del /Q/S Tools\\*\n"
+                              "       del /Q Version.txt\n"
+                              "       del /Q autorun.dat\n"
+                              "       del /Q/S movies\\*\n"
+                              "       del /Q nebulark.cfg\n"
+                              "       del /Q update.txt\n"
+                              "       rmdir  /Q/S DirectX\n"
+                              "       rmdir  /Q/S Disk1\n"
+                              "       rmdir  /Q/S Docs\n"
+                              "       rmdir  /Q/S Extras\n"
+                              "       rmdir  /Q/S Fonts\n"
+                              "       rmdir  /Q/S Redist\n"
+                              "       rmdir  /Q/S Tools\n"
+                              "       rmdir  /Q/S movies\n";
 
 } // namespace
 
@@ -90,9 +89,9 @@ TEST(BatchTemplateTest, HasFortyTwoLinesIndentedBySevenSpacesButTheEmptyOne) {
         else
             EXPECT_EQ("       ", lines[i].substr(0, 7)) << "line " << i + 1;
     }
-    EXPECT_EQ("       cd \\ ", lines[2]);       // one trailing space
-    EXPECT_EQ("       %2 ", lines[7]);          // one trailing space
-    EXPECT_EQ("       cd \\", lines[12]);       // none
+    EXPECT_EQ("       cd \\ ", lines[2]); // one trailing space
+    EXPECT_EQ("       %2 ", lines[7]);    // one trailing space
+    EXPECT_EQ("       cd \\", lines[12]); // none
     EXPECT_EQ("       \"%2\\Disk1\\setup.exe\"  -noMSI ", lines[9]);
 }
 

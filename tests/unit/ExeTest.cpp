@@ -12,7 +12,9 @@
 
 namespace {
 
-std::string ExePath() { return BinaryPath("install.exe"); }
+std::string ExePath() {
+    return BinaryPath("install.exe");
+}
 
 class PeFile {
 public:
@@ -84,7 +86,7 @@ TEST(ExeTest, IsA32BitGuiProgramThatNeedsOnlyWindowsOwnDlls) {
     EXPECT_EQ(IMAGE_NT_OPTIONAL_HDR32_MAGIC, pe.Optional().Magic);
     EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, pe.Optional().Subsystem);
 
-    const std::set<std::string> system = {"kernel32.dll", "user32.dll",  "gdi32.dll",
+    const std::set<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",
                                           "shell32.dll",  "comctl32.dll", "advapi32.dll",
                                           "msvcrt.dll"};
     const std::set<std::string> imported = pe.ImportedDlls();

@@ -10,8 +10,13 @@ TEST(PathBasicsTest, FindLastOfNeverExaminesPositionZero) {
         const char* text;
         int expected;
     } cases[] = {
-        {"C:\\dir\\file.txt", 6}, {"file.txt", 0}, {"\\file", 0}, {"", 0},
-        {"C:", 1},                {"::", 1},       {"a\\", 1},
+        {"C:\\dir\\file.txt", 6},
+        {"file.txt", 0},
+        {"\\file", 0},
+        {"", 0},
+        {"C:", 1},
+        {"::", 1},
+        {"a\\", 1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.expected, FindLastOf(separators, c.text)) << c.text;

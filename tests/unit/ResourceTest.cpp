@@ -17,8 +17,7 @@ struct Message {
 };
 
 const Message kMessages[] = {
-    {IDS_COPY_TO_HARDDISK,
-     L"Kopieren Sie diese Datei auf Ihre Festplatte und starten Sie erneut."},
+    {IDS_COPY_TO_HARDDISK, L"Kopieren Sie diese Datei auf Ihre Festplatte und starten Sie erneut."},
     {IDS_BAD_EXE, L"Ung\u00fcltige .exe Datei."},
     {IDS_INSERT_CD_RETRY,
      L"Legen Sie die Nebulark 5 CD in Ihr CD-Laufwerk ein, und versuchen Sie es erneut."},
@@ -156,7 +155,8 @@ void ExpectControls(const std::vector<Control>& expected, const std::vector<Cont
         SCOPED_TRACE("control " + std::to_string(i));
         EXPECT_EQ(e.id, a.id);
         // Class names are case-insensitive; the resource compiler writes them in upper case.
-        EXPECT_EQ(0, _wcsicmp(e.windowClass.c_str(), a.windowClass.c_str())) << a.windowClass.c_str();
+        EXPECT_EQ(0, _wcsicmp(e.windowClass.c_str(), a.windowClass.c_str()))
+            << a.windowClass.c_str();
         EXPECT_EQ(e.text, a.text);
         EXPECT_EQ(e.x, a.x);
         EXPECT_EQ(e.y, a.y);
@@ -228,8 +228,9 @@ TEST(ResourceTest, WaitDialogTemplateHasNoCloseBox) {
     EXPECT_EQ(L"Warning", dlg.caption);
     EXPECT_EQ(8, dlg.pointSize);
     EXPECT_EQ(L"MS Sans Serif", dlg.font);
-    ExpectControls({{-1, L"#130", L"Bitte warten...", 7, 0, 149, 11, kChild | SS_CENTER | WS_GROUP}},
-                   dlg.controls);
+    ExpectControls(
+        {{-1, L"#130", L"Bitte warten...", 7, 0, 149, 11, kChild | SS_CENTER | WS_GROUP}},
+        dlg.controls);
 }
 
 TEST(ResourceTest, IconHasA32And16PixelImageOf16Colours) {

@@ -13,8 +13,8 @@ TEST(CStringTest, ReplaceIsLeftToRightWithoutOverlapAndDoesNotRescanInsertedText
         {"aaa", "aa", "b", "ba", 1},
         {"%1%1", "%1", "D:", "D:D:", 2},
         {"x%2y", "%2", "%2%2", "x%2%2y", 1}, // the inserted text is not searched again
-        {"c:\\install.exe.d\\install.exe", "install.exe", "setup.inx",
-         "c:\\setup.inx.d\\setup.inx", 2},
+        {"c:\\install.exe.d\\install.exe", "install.exe", "setup.inx", "c:\\setup.inx.d\\setup.inx",
+         2},
         {"abc", "z", "y", "abc", 0},
         {"", "a", "b", "", 0},
         {"abc", "", "x", "abc", 0},

@@ -30,8 +30,8 @@ public:
     std::unique_ptr<CDriveComboBox> NewCombo() {
         auto combo = std::make_unique<CDriveComboBox>();
         combo->Attach(::CreateWindowExA(0, "ComboBoxEx32", "",
-                                        WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | WS_VSCROLL, 0,
-                                        0, 200, 150, m_hParent, nullptr, nullptr, nullptr));
+                                        WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 0,
+                                        200, 150, m_hParent, nullptr, nullptr, nullptr));
         return combo;
     }
     static void Destroy(std::unique_ptr<CDriveComboBox>& combo) {

@@ -24,7 +24,9 @@ enum class FreeSpace { Real, Fixed, Fails } g_freeSpace = FreeSpace::Real;
 LONGLONG g_freeBytes = 0;
 bool g_failStart = false;
 
-std::string TestModuleFileName() { return g_modulePath; }
+std::string TestModuleFileName() {
+    return g_modulePath;
+}
 bool TestFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
     if (g_freeSpace == FreeSpace::Fails)
         return false;
@@ -41,7 +43,9 @@ const PatchSystem kTestSystem = {TestModuleFileName, TestFreeBytes, TestStartBat
 
 const char kRecordPath[] = "C:\\records\\stub.txt";
 
-std::map<std::string, std::vector<std::string>> StubRecord() { return ReadStubRecord(kRecordPath); }
+std::map<std::string, std::vector<std::string>> StubRecord() {
+    return ReadStubRecord(kRecordPath);
+}
 
 void ExpectOnlyMessage(const UiDriver& ui, unsigned nID, const std::string& expectedText = "") {
     ASSERT_EQ(1u, ui.boxes().size());

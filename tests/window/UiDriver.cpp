@@ -32,8 +32,11 @@ std::vector<HWND> ThreadTopLevelWindows() {
 }
 
 SeenMessageBox Describe(HWND hBox) {
-    SeenMessageBox seen = {::GetWindow(hBox, GW_OWNER), WindowText(hBox),
-                           WindowText(::GetDlgItem(hBox, 0xFFFF)), {}, false};
+    SeenMessageBox seen = {::GetWindow(hBox, GW_OWNER),
+                           WindowText(hBox),
+                           WindowText(::GetDlgItem(hBox, 0xFFFF)),
+                           {},
+                           false};
     for (HWND hChild = ::GetWindow(hBox, GW_CHILD); hChild;
          hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
         if (!::IsWindowVisible(hChild))
