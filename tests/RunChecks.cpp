@@ -2,8 +2,11 @@
 
 #include "TestFiles.h"
 
+#include "patch/BatchTemplate.h"
 #include "patch/CdContents.h"
 #include "patch/PatchRun.h"
+
+#include <gtest/gtest.h>
 
 #include <sstream>
 
@@ -79,4 +82,25 @@ std::vector<std::string> CdEntriesOn(const std::string& drive) {
 void RemoveCdEntriesFrom(const std::string& drive) {
     for (const std::string& name : CdEntriesOn(drive))
         RemoveTree(drive + "\\" + name);
+}
+
+void ExpectCompletedRun(const std::string& programFolder, const char* cdDrive,
+                        const char* tempDrive, const std::string& recordPath) {
+    std::string script, batch;
+    ASSERT_TRUE(ReadFileBytes(programFolder + "setup.inx", script));
+    EXPECT_EQ(PayloadBytes(), script);
+    ASSERT_TRUE(ReadFileBytes(programFolder + "temp.bat", batch));
+    const CString expanded =
+        ExpandBatchTemplate(cdDrive, tempDrive, (programFolder + "setup.inx").c_str());
+    EXPECT_EQ(WithCrLf(expanded.str()) + "\r\n", batch);
+
+    auto record = ReadStubRecord(recordPath);
+    ASSERT_EQ(1u, record["exe"].size()) << "the setup stub did not run";
+    EXPECT_STRCASEEQ((std::string(tempDrive) + "\\Disk1\\setup.exe").c_str(),
+                     record["exe"][0].c_str());
+    EXPECT_STRCASEEQ((std::string(tempDrive) + "\\").c_str(), record["cwd"][0].c_str());
+    EXPECT_NE(std::string::npos, record["cmdline"][0].find(" -noMSI"));
+    EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
+              record["inx"]);
+    EXPECT_EQ(std::vector<std::string>(), CdEntriesOn(tempDrive));
 }

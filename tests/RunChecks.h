@@ -22,3 +22,10 @@ bool ReadCdPath(std::string& value, DWORD& type);
 std::vector<std::string> CdEntriesOn(const std::string& drive);
 // Removes them.
 void RemoveCdEntriesFrom(const std::string& drive);
+
+// Checks what a completed patch run leaves: setup.inx (the payload) and temp.bat (the expanded
+// template in text mode) in programFolder (lower case, with its final backslash); the setup stub
+// started from the copy's Disk1 with -noMSI, seeing our script as its only one; nothing of the
+// CD left at the root of tempDrive.
+void ExpectCompletedRun(const std::string& programFolder, const char* cdDrive,
+                        const char* tempDrive, const std::string& recordPath);

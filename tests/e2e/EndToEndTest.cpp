@@ -6,7 +6,6 @@
 #include "TestFiles.h"
 
 #include "framework/ResString.h"
-#include "patch/BatchTemplate.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
@@ -63,24 +62,14 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
     EXPECT_NE(nullptr, hWait) << "no wait window";
     if (hWait) {
         EXPECT_EQ("Bitte warten...", TextOf(::GetWindow(hWait, GW_CHILD)));
+        // The dialog is disabled right after the wait window is shown.
+        for (int i = 0; i < 100 && ::IsWindowEnabled(hDlg); ++i)
+            ::Sleep(10);
         EXPECT_FALSE(::IsWindowEnabled(hDlg));
     }
     ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
 
-    std::string script, batch;
-    ASSERT_TRUE(ReadFileBytes("C:\\patch\\setup.inx", script));
-    EXPECT_EQ(PayloadBytes(), script);
-    ASSERT_TRUE(ReadFileBytes("C:\\patch\\temp.bat", batch));
-    EXPECT_EQ(WithCrLf(ExpandBatchTemplate("D:", "C:", "c:\\patch\\setup.inx").str()) + "\r\n",
-              batch);
-
-    auto record = ReadStubRecord(kRecordPath);
-    ASSERT_EQ(1u, record["exe"].size()) << "the setup stub did not run";
-    EXPECT_STRCASEEQ("C:\\Disk1\\setup.exe", record["exe"][0].c_str());
-    EXPECT_NE(std::string::npos, record["cmdline"][0].find(" -noMSI"));
-    EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
-              record["inx"]);
-    EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("C:"));
+    ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
 
     std::string cdPath;
     DWORD type = 0;

@@ -27,6 +27,19 @@ INT_PTR RunDialog(CInstallDlg& dlg, UiDriver& ui, const std::function<void(HWND)
     return result;
 }
 
+// Runs the dialog and calls step once, on the first tick after it is up.
+INT_PTR RunDialogOnce(CInstallDlg& dlg, UiDriver& ui, const std::function<void(HWND)>& step) {
+    bool done = false;
+    const INT_PTR result = RunDialog(dlg, ui, [&](HWND hDlg) {
+        if (!done) {
+            done = true;
+            step(hDlg);
+        }
+    });
+    EXPECT_TRUE(done) << "the dialog never came up";
+    return result;
+}
+
 void PressKeyOnFocus(HWND hDlg, HWND hFocus, UINT vk) {
     ::SetForegroundWindow(hDlg);
     ::SetFocus(hFocus);
@@ -36,11 +49,7 @@ void PressKeyOnFocus(HWND hDlg, HWND hFocus, UINT vk) {
 TEST(InstallDlgTest, ShowsTheTemplateWithBothListsFilledAndTheFirstItemsSelected) {
     CInstallDlg dlg;
     UiDriver ui;
-    bool checked = false;
-    RunDialog(dlg, ui, [&](HWND hDlg) {
-        if (checked)
-            return;
-        checked = true;
+    RunDialogOnce(dlg, ui, [&](HWND hDlg) {
         EXPECT_EQ(kCaption, WindowText(hDlg));
         RECT client, units = {0, 0, 305, 116};
         ::GetClientRect(hDlg, &client);
@@ -88,7 +97,6 @@ TEST(InstallDlgTest, ShowsTheTemplateWithBothListsFilledAndTheFirstItemsSelected
         EXPECT_STREQ("", dlg.m_strTempRoot);
         ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
     });
-    EXPECT_TRUE(checked);
     EXPECT_TRUE(ui.boxes().empty());
 }
 
@@ -121,13 +129,8 @@ TEST(InstallDlgTest, EnterAwayFromWeiterAsksForConfirmation) {
     CInstallDlg dlg;
     UiDriver ui;
     ui.AnswerWith(IDYES);
-    bool pressed = false;
-    const INT_PTR result = RunDialog(dlg, ui, [&](HWND hDlg) {
-        if (!pressed) {
-            pressed = true;
-            PressKeyOnFocus(hDlg, ::GetDlgItem(hDlg, IDOK), VK_RETURN);
-        }
-    });
+    const INT_PTR result = RunDialogOnce(
+        dlg, ui, [&](HWND hDlg) { PressKeyOnFocus(hDlg, ::GetDlgItem(hDlg, IDOK), VK_RETURN); });
     EXPECT_EQ(IDOK, result);
     ASSERT_EQ(1u, ui.boxes().size());
     EXPECT_EQ("Nebulark 5", ui.boxes()[0].caption);
@@ -137,11 +140,7 @@ TEST(InstallDlgTest, EscapeAndTheCloseBoxEndTheDialogAtOnce) {
     for (bool escape : {true, false}) {
         CInstallDlg dlg;
         UiDriver ui;
-        bool sent = false;
-        const INT_PTR result = RunDialog(dlg, ui, [&](HWND hDlg) {
-            if (sent)
-                return;
-            sent = true;
+        const INT_PTR result = RunDialogOnce(dlg, ui, [&](HWND hDlg) {
             if (escape)
                 PressKeyOnFocus(hDlg, ::GetDlgItem(hDlg, IDC_CD_DRIVE), VK_ESCAPE);
             else
@@ -155,11 +154,7 @@ TEST(InstallDlgTest, EscapeAndTheCloseBoxEndTheDialogAtOnce) {
 TEST(InstallDlgTest, WhileBusyTheCursorIsTheWaitCursorForEveryHitTest) {
     CInstallDlg dlg;
     UiDriver ui;
-    bool checked = false;
-    RunDialog(dlg, ui, [&](HWND hDlg) {
-        if (checked)
-            return;
-        checked = true;
+    RunDialogOnce(dlg, ui, [&](HWND hDlg) {
         const HCURSOR hWait = ::LoadCursorA(nullptr, IDC_WAIT);
         const HCURSOR hArrow = ::LoadCursorA(nullptr, IDC_ARROW);
         dlg.m_bBusy = true;
@@ -178,7 +173,6 @@ TEST(InstallDlgTest, WhileBusyTheCursorIsTheWaitCursorForEveryHitTest) {
         EXPECT_EQ(hArrow, ::GetCursor());
         ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
     });
-    EXPECT_TRUE(checked);
 }
 
 TEST(InstallDlgTest, TheMinimisedIconIsCentredWithTheOddPixelToTheRightAndBottom) {

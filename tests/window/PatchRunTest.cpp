@@ -117,24 +117,7 @@ TEST_F(PatchRunTest, RunFromTheFixedDiskCopiesTheCdRunsSetupWithOurScriptAndClea
     EXPECT_EQ(nullptr, FindThreadDialog("Warning"));
 
     // The script beside the program, byte for byte; every derived path in lower case.
-    std::string script;
-    ASSERT_TRUE(ReadFileBytes("C:\\patch\\setup.inx", script));
-    EXPECT_EQ(PayloadBytes(), script);
-    std::string batch;
-    ASSERT_TRUE(ReadFileBytes("C:\\patch\\temp.bat", batch));
-    EXPECT_EQ(WithCrLf(ExpandBatchTemplate("D:", "C:", "c:\\patch\\setup.inx").str()) + "\r\n",
-              batch);
-
-    // The product's setup ran from the copy, with our script as its only one.
-    auto record = StubRecord();
-    ASSERT_EQ(1u, record["exe"].size()) << "the setup stub did not run";
-    EXPECT_STRCASEEQ("C:\\Disk1\\setup.exe", record["exe"][0].c_str());
-    EXPECT_STRCASEEQ("C:\\", record["cwd"][0].c_str());
-    EXPECT_NE(std::string::npos, record["cmdline"][0].find(" -noMSI"));
-    EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
-              record["inx"]);
-
-    EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("C:"));
+    ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
     std::string cdPath;
     DWORD type = 0;
     ASSERT_TRUE(ReadCdPath(cdPath, type));
