@@ -3,8 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev
-  binutils-mingw-w64-i686 googletest wine wine32:i386 fonts-wine xvfb x11-utils xauth imagemagick
-  python3 procps)
+  binutils-mingw-w64-i686 googletest wine wine32:i386 fonts-wine xvfb imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do
