@@ -71,6 +71,14 @@ bool ReadCdPath(std::string& value, DWORD& type) {
     return rc == ERROR_SUCCESS;
 }
 
+void ExpectCdPathRecorded(const char* cdDrive) {
+    std::string cdPath;
+    DWORD type = 0;
+    ASSERT_TRUE(ReadCdPath(cdPath, type)) << "no CDPath";
+    EXPECT_EQ(cdDrive, cdPath);
+    EXPECT_EQ(DWORD(REG_SZ), type);
+}
+
 std::vector<std::string> CdEntriesOn(const std::string& drive) {
     std::vector<std::string> found;
     for (const CdEntry& entry : kCdEntries)

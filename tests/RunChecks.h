@@ -18,6 +18,8 @@ void SettingsKeyDelete();
 bool SettingsKeyExists();
 // The CDPath value and its type; false when there is none.
 bool ReadCdPath(std::string& value, DWORD& type);
+// Checks that CDPath holds cdDrive as REG_SZ.
+void ExpectCdPathRecorded(const char* cdDrive);
 // The top-level CD entries that exist at the root of drive (C:).
 std::vector<std::string> CdEntriesOn(const std::string& drive);
 // Removes them.

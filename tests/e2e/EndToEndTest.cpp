@@ -71,11 +71,7 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
 
     ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
 
-    std::string cdPath;
-    DWORD type = 0;
-    ASSERT_TRUE(ReadCdPath(cdPath, type));
-    EXPECT_EQ("D:", cdPath);
-    EXPECT_EQ(DWORD(REG_SZ), type);
+    ExpectCdPathRecorded("D:");
 }
 
 TEST_F(EndToEndTest, BeendenThenYesEndsTheProgramWithNothingWritten) {

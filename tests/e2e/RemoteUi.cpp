@@ -60,28 +60,22 @@ HWND RemoteProgram::FindWindowOf(const char* caption, bool messageBox) const {
     return s.found;
 }
 
-HWND RemoteProgram::WaitForDialog(const char* caption, DWORD timeoutMs) const {
+HWND RemoteProgram::WaitForWindow(const char* caption, bool messageBox, DWORD timeoutMs) const {
     const DWORD start = ::GetTickCount();
     do {
-        if (HWND hWnd = FindWindowOf(caption, false))
+        if (HWND hWnd = FindWindowOf(caption, messageBox))
             return hWnd;
         ::Sleep(20);
     } while (::GetTickCount() - start < timeoutMs && WaitForExit(0) == STILL_ACTIVE);
     return nullptr;
+}
+
+HWND RemoteProgram::WaitForDialog(const char* caption, DWORD timeoutMs) const {
+    return WaitForWindow(caption, false, timeoutMs);
 }
 
 HWND RemoteProgram::WaitForMessageBox(const char* caption, DWORD timeoutMs) const {
-    const DWORD start = ::GetTickCount();
-    do {
-        if (HWND hWnd = FindWindowOf(caption, true))
-            return hWnd;
-        ::Sleep(20);
-    } while (::GetTickCount() - start < timeoutMs && WaitForExit(0) == STILL_ACTIVE);
-    return nullptr;
-}
-
-bool RemoteProgram::HasWindow(const char* caption) const {
-    return FindWindowOf(caption, false) || FindWindowOf(caption, true);
+    return WaitForWindow(caption, true, timeoutMs);
 }
 
 std::string RemoteProgram::ItemRoot(HWND hCombo, int index) const {

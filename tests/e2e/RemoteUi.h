@@ -21,8 +21,6 @@ public:
     HWND WaitForDialog(const char* caption, DWORD timeoutMs = 20000) const;
     // A visible message box of the program with this caption, waited for; null on timeout.
     HWND WaitForMessageBox(const char* caption, DWORD timeoutMs = 20000) const;
-    // Whether the program has a visible top-level window with this caption now.
-    bool HasWindow(const char* caption) const;
 
     // The root text an extended combo box item's data points to, read from the program's memory.
     std::string ItemRoot(HWND hCombo, int index) const;
@@ -35,6 +33,7 @@ public:
 
 private:
     HWND FindWindowOf(const char* caption, bool messageBox) const;
+    HWND WaitForWindow(const char* caption, bool messageBox, DWORD timeoutMs) const;
 
     PROCESS_INFORMATION m_pi = {};
     DWORD m_startError = 0;

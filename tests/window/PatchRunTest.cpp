@@ -118,11 +118,7 @@ TEST_F(PatchRunTest, RunFromTheFixedDiskCopiesTheCdRunsSetupWithOurScriptAndClea
 
     // The script beside the program, byte for byte; every derived path in lower case.
     ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
-    std::string cdPath;
-    DWORD type = 0;
-    ASSERT_TRUE(ReadCdPath(cdPath, type));
-    EXPECT_EQ("D:", cdPath);
-    EXPECT_EQ(DWORD(REG_SZ), type);
+    ExpectCdPathRecorded("D:");
 }
 
 TEST_F(PatchRunTest, WithoutTheSettingsKeyNothingIsRecordedAndNothingIsSaid) {
