@@ -18,6 +18,18 @@ namespace {
 
 const char kCdMarkerSuffix[] = "\\Nebulark5.ico";
 
+// The product's own setup is a 32-bit program and keeps its settings in the registry's 32-bit
+// view; the x86-64 build must write there too. The i686 build passes no view flag.
+#ifdef _WIN64
+const REGSAM kSettingsView = KEY_WOW64_32KEY;
+#else
+const REGSAM kSettingsView = 0;
+#endif
+
+// The shell's start record has the size the shell expects of each architecture.
+static_assert(sizeof(SHELLEXECUTEINFOA) == (sizeof(void*) == 4 ? 60 : 112),
+              "SHELLEXECUTEINFOA size");
+
 } // namespace
 
 bool WritePayload(const CString& scriptPath) {
@@ -91,8 +103,8 @@ HANDLE StartBatchFile(const CString& batchPath) {
 void RecordCdPath(const CString& cdDrive) {
     HKEY hKey;
     // The key belongs to the installed product: it is opened, never created.
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS, &hKey) !=
-        ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS | kSettingsView,
+                        &hKey) != ERROR_SUCCESS)
         return;
     // REG_SZ data carries its terminating NUL, so every reader gets a terminated text.
     ::RegSetValueExA(hKey, kCdPathValue, 0, REG_SZ,

@@ -5,18 +5,30 @@
 #  2. the patch run's own overhead: "Weiter >>>" to the program's end, against running the same
 #     temp.bat directly in the same prefix, on a sample CD of 128 MiB. The overhead must stay
 #     within one wait slice (1 s) plus 5 % of the batch file's time.
+# It measures the i686 product where the host runs 32-bit code, else the x86_64 twin
+# (INSTALL_ONLY_X86_64=1 chooses the twin on any host), and says which.
 set -euo pipefail
 repo=$(dirname "$(dirname "$(readlink -f "$0")")")
-build=${BUILD_DIR:-$repo/build}
+root=${BUILD_DIR:-$repo/build}
 runs=${BENCH_RUNS:-10}
+tools=(install_exe make_sample_cd setup_stub keep_desktop min_dialog bench probe)
 
 bash "$repo/scripts/deps.sh"
-cmake --no-warn-unused-cli -S "$repo" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw32.cmake" >/dev/null
-cmake --build "$build" -j "$(nproc)" --target install_exe make_sample_cd setup_stub keep_desktop min_dialog bench >/dev/null
+source "$repo/scripts/build.sh"
+source "$repo/scripts/wine-arch.sh"
+build_target_only i686 "$root/i686" "${tools[@]}" >/dev/null
+if why=$(host_runs_win32 "$root/i686/tests/probe.exe" "$root/i686/wine/prefix"); then
+  arch=i686
+else
+  arch=x86_64
+  build_target_only x86_64 "$root/x86_64" "${tools[@]}" >/dev/null
+fi
+echo "target: the $arch build ($why)"
+build=$root/$arch
 
 WINE_FORCE_XVFB=${WINE_FORCE_XVFB-1}
 source "$repo/scripts/wine-env.sh"
-wine_start "$build"
+wine_start "$build" || { echo "bench.sh: the Wine prefix could not be set up" >&2; exit 1; }
 c=$WINEPREFIX/drive_c
 mkdir -p "$c/bench"
 cp "$build/install.exe" "$build/tests/min_dialog.exe" "$c/bench/"

@@ -2,8 +2,12 @@
 # Installs what building and testing need on Debian 12, as root. Does nothing when all is there.
 set -euo pipefail
 
-packages=(cmake ninja-build g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev
-  binutils-mingw-w64-i686 googletest wine wine32:i386 fonts-wine xvfb imagemagick)
+# Both targets' compilers; wine32 for the i686 product where the host runs 32-bit code, wine64
+# for the x86_64 twin everywhere.
+packages=(cmake ninja-build
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+  googletest wine wine32:i386 wine64 fonts-wine xvfb imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -18,5 +22,7 @@ if [ "$(id -u)" != 0 ]; then
 fi
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+if ! apt-get update -q || ! apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+  echo "deps.sh: installing ${missing[*]} failed; check the network and apt's sources, then run again" >&2
+  exit 1
+fi

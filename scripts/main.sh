@@ -2,18 +2,34 @@
 # The main job: builds install.exe and runs it under Wine against the sample product CD in D:.
 # With $DISPLAY set you drive the dialog yourself; without it the run goes through the dialog by
 # itself under a private X server and reports what happened.
+# It runs the i686 product where the host runs 32-bit code, else its x86_64 twin
+# (INSTALL_ONLY_X86_64=1 chooses the twin on any host).
 set -euo pipefail
 repo=$(dirname "$(dirname "$(readlink -f "$0")")")
-build=${BUILD_DIR:-$repo/build}
-shots=$build/screenshots
+root=${BUILD_DIR:-$repo/build}
+tools=(install_exe make_sample_cd setup_stub keep_desktop autopilot probe)
 
 bash "$repo/scripts/deps.sh"
-cmake --no-warn-unused-cli -S "$repo" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw32.cmake" >/dev/null
-cmake --build "$build" -j "$(nproc)" --target install_exe make_sample_cd setup_stub keep_desktop autopilot
+source "$repo/scripts/build.sh"
+source "$repo/scripts/wine-arch.sh"
+build_target_only i686 "$root/i686" "${tools[@]}" >/dev/null
+if why=$(host_runs_win32 "$root/i686/tests/probe.exe" "$root/i686/wine/prefix"); then
+  arch=i686
+  echo "== running the i686 product: $why"
+else
+  arch=x86_64
+  echo "== running the x86_64 twin of the product: $why"
+  build_target_only x86_64 "$root/x86_64" "${tools[@]}" >/dev/null
+fi
+build=$root/$arch
+shots=$build/screenshots
 
 interactive=${DISPLAY:+1}
 source "$repo/scripts/wine-env.sh"
-wine_start "$build"
+if ! wine_start "$build"; then
+  echo "main.sh: the Wine prefix for the $arch program could not be set up (see above)" >&2
+  exit 1
+fi
 
 # The installed product's settings key, where the patch records the CD drive; a copy of the
 # program on C:, as a user would start it from the hard disk.
@@ -21,7 +37,15 @@ c=$WINEPREFIX/drive_c
 mkdir -p "$c/patch" "$c/records" "$shots"
 cp "$build/install.exe" "$c/patch/install.exe"
 rm -f "$c/patch/setup.inx" "$c/patch/temp.bat" "$c/records/setup-run.txt" "$shots"/*.bmp "$shots"/*.png
-timeout 60 wine reg add 'HKLM\SOFTWARE\Tavix Technologies\NebuLark 5\Settings' /f </dev/null >/dev/null 2>&1
+# The product's own setup is 32-bit: its key lives in the registry's 32-bit view (in a 64-bit
+# prefix, under Wow6432Node), where both builds record CDPath.
+key='HKLM\SOFTWARE\Tavix Technologies\NebuLark 5\Settings'
+view=()
+[ "$arch" = x86_64 ] && view=(/reg:32)
+for v in "${view[@]}" ""; do
+  timeout 60 wine reg add "$key" /f $v </dev/null >/dev/null 2>&1 ||
+    { echo "main.sh: could not create the product's settings key in the prefix" >&2; exit 1; }
+done
 export STUB_RECORD='C:\records\setup-run.txt'
 
 echo "== install.exe in C:\\patch, the sample product CD in D:"
@@ -51,7 +75,7 @@ left=$(cd "$c" && for n in $(timeout 60 wine "$build/tests/make_sample_cd.exe" -
 echo "   ${left:-nothing}"
 echo
 echo "== CDPath recorded"
-timeout 60 wine reg query 'HKLM\SOFTWARE\Tavix Technologies\NebuLark 5\Settings' /v CDPath </dev/null 2>/dev/null |
+timeout 60 wine reg query "$key" /v CDPath "${view[@]}" </dev/null 2>/dev/null |
   tr -d '\r' | grep -i cdpath | sed 's/^ */   /' || echo "   (none)"
 for bmp in "$shots"/*.bmp; do
   [ -f "$bmp" ] || continue

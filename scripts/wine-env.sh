@@ -1,6 +1,8 @@
 # Shared by the main job and the test run: a private Wine prefix under the build folder with the
 # sample product CDs as CD-ROM drives, an X server of its own, and a clean stop.
-# Source it, then call wine_start BUILD_DIR; wine_stop runs on exit.
+# Source it, then call wine_start BUILD_DIR; wine_stop runs on exit. The prefix follows the
+# architecture of the build's install.exe: 32-bit for the i686 product, 64-bit (through wine64)
+# for the x86_64 twin.
 #
 # Drives of the prefix:
 #   C: fixed (the prefix's own)          D: CD-ROM, the sample product CD
@@ -10,11 +12,31 @@
 #   S: fixed, 128 KiB (tmpfs)            T: fixed, exactly 680 MiB (tmpfs); only as root
 
 WINE_SCRIPTS=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+source "$WINE_SCRIPTS/wine-arch.sh"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 WINE_XVFB_PID=
 WINE_MOUNTS=()
 
 wine_log() { printf '[wine-env] %s\n' "$*" >&2; }
+
+# Debian's wine and wineboot pick the 32-bit loader whenever wine32 is installed: a 64-bit prefix
+# gets shims first on PATH that call wine64 directly.
+wine_select_arch() { # build folder
+  local arch bin
+  arch=$(pe_machine "$1/install.exe")
+  if [ "$arch" = x86_64 ]; then
+    export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+    bin=$1/wine/bin
+    mkdir -p "$bin"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/wine"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot.exe "$@"\n' >"$bin/wineboot"
+    chmod +x "$bin/wine" "$bin/wineboot"
+    case ":$PATH:" in *":$bin:"*) ;; *) export PATH="$bin:$PATH" ;; esac
+  else
+    export WINEARCH=win32
+    unset WINELOADER
+  fi
+}
 
 # The Windows path of a Unix path, through Wine's Z: drive.
 wine_path() { printf 'Z:%s' "$(readlink -f "$1" | sed 's|/|\\|g')"; }
@@ -48,7 +70,11 @@ wine_make_prefix() {
     wine_log "creating the prefix $WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineserver -p </dev/null >/dev/null 2>&1 &
-    timeout 300 wineboot -i </dev/null >/dev/null 2>&1
+    if ! timeout 300 wineboot -i </dev/null >/dev/null 2>&1; then
+      wine_log "wineboot could not create the $WINEARCH prefix $WINEPREFIX"
+      wine_log "check that Wine runs on this host (scripts/deps.sh installs it), then run again"
+      return 1
+    fi
     timeout 60 wineserver -w </dev/null >/dev/null 2>&1 || true
   fi
   # Wine's own fonts, so dialogs come out at their real sizes.
@@ -118,10 +144,11 @@ wine_start() { # build folder
   build=$(readlink -f "$1")
   export WINEPREFIX=$build/wine/prefix
   trap wine_stop EXIT
+  wine_select_arch "$build"
   wine_start_x
-  wine_make_prefix
+  wine_make_prefix || return 1
   wine_server_up
-  wine_make_drives "$build"
+  wine_make_drives "$build" || { wine_log "laying out the test drives failed"; return 1; }
   # The drive types are read when the server starts.
   wine_server_down
   wine_server_up

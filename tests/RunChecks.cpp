@@ -37,30 +37,21 @@ std::string WithCrLf(const std::string& text) {
     return out;
 }
 
-bool SettingsKeyCreate() {
-    HKEY hKey;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                          &hKey, nullptr) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(hKey);
-    return true;
-}
+namespace {
 
-void SettingsKeyDelete() {
-    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
-}
+// The views the product's settings key is prepared in. The product's setup is 32-bit and keeps
+// its key in the 32-bit view, where the x86-64 build records too; in a 64-bit prefix a key made
+// only in the 64-bit view would be invisible to it. A 32-bit prefix has the one view.
+#ifdef _WIN64
+const REGSAM kKeyViews[] = {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+#else
+const REGSAM kKeyViews[] = {0};
+#endif
 
-bool SettingsKeyExists() {
+bool ReadCdPathIn(REGSAM view, std::string& value, DWORD& type) {
     HKEY hKey;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(hKey);
-    return true;
-}
-
-bool ReadCdPath(std::string& value, DWORD& type) {
-    HKEY hKey;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ | view, &hKey) !=
+        ERROR_SUCCESS)
         return false;
     char data[64] = {};
     DWORD size = sizeof data - 1;
@@ -69,6 +60,52 @@ bool ReadCdPath(std::string& value, DWORD& type) {
     ::RegCloseKey(hKey);
     value = data;
     return rc == ERROR_SUCCESS;
+}
+
+} // namespace
+
+bool SettingsKeyCreate(bool bProductView, bool bOtherView) {
+    for (REGSAM view : kKeyViews) {
+        if (!(view == kKeyViews[0] ? bProductView : bOtherView))
+            continue;
+        HKEY hKey;
+        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0,
+                              KEY_ALL_ACCESS | view, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(hKey);
+    }
+    return true;
+}
+
+void SettingsKeyDelete() {
+    for (REGSAM view : kKeyViews)
+        ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, view, 0);
+}
+
+bool SettingsKeyExists() {
+    for (REGSAM view : kKeyViews) {
+        HKEY hKey;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ | view, &hKey) ==
+            ERROR_SUCCESS) {
+            ::RegCloseKey(hKey);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ReadCdPath(std::string& value, DWORD& type) {
+    return ReadCdPathIn(kKeyViews[0], value, type);
+}
+
+bool ReadCdPathOutsideTheProductView(std::string& value, DWORD& type) {
+#ifdef _WIN64
+    return ReadCdPathIn(KEY_WOW64_64KEY, value, type);
+#else
+    (void)value;
+    (void)type;
+    return false;
+#endif
 }
 
 void ExpectCdPathRecorded(const char* cdDrive) {

@@ -12,12 +12,16 @@
 std::map<std::string, std::vector<std::string>> ReadStubRecord(const std::string& path);
 // The text with each line feed written as CR LF, as a text-mode file holds it.
 std::string WithCrLf(const std::string& text);
-// The product's settings key under HKEY_LOCAL_MACHINE.
-bool SettingsKeyCreate();
+// The product's settings key under HKEY_LOCAL_MACHINE, in the registry's 32-bit view where the
+// product keeps it and, in a 64-bit prefix, in the 64-bit view as well (bOtherView).
+bool SettingsKeyCreate(bool bProductView = true, bool bOtherView = true);
 void SettingsKeyDelete();
+// Whether the key exists in any view.
 bool SettingsKeyExists();
-// The CDPath value and its type; false when there is none.
+// The CDPath value in the product's view and its type; false when there is none.
 bool ReadCdPath(std::string& value, DWORD& type);
+// The CDPath value in the 64-bit view of a 64-bit prefix; false in a 32-bit one.
+bool ReadCdPathOutsideTheProductView(std::string& value, DWORD& type);
 // Checks that CDPath holds cdDrive as REG_SZ.
 void ExpectCdPathRecorded(const char* cdDrive);
 // The top-level CD entries that exist at the root of drive (C:).

@@ -4,16 +4,12 @@
 
 #include <cstdio>
 
-namespace {
-
-std::string UnixToWine(std::string path) {
+std::string UnixPathToWine(std::string path) {
     for (char& ch : path)
         if (ch == '/')
             ch = '\\';
     return "Z:" + path;
 }
-
-} // namespace
 
 TempFolder::TempFolder(const std::string& parent) {
     std::string base = parent;
@@ -129,11 +125,11 @@ std::string Fnv1a64Hex(const std::string& bytes) {
 }
 
 std::string SourcePath(const std::string& relative) {
-    return UnixToWine(std::string(INSTALL_SOURCE_DIR) + "/" + relative);
+    return UnixPathToWine(std::string(INSTALL_SOURCE_DIR) + "/" + relative);
 }
 
 std::string BinaryPath(const std::string& relative) {
-    return UnixToWine(std::string(INSTALL_BINARY_DIR) + "/" + relative);
+    return UnixPathToWine(std::string(INSTALL_BINARY_DIR) + "/" + relative);
 }
 
 std::string PayloadBytes() {

@@ -31,6 +31,8 @@ bool SetLocalWriteTime(const std::string& path, WORD year, WORD month, WORD day,
                        WORD minute, WORD second);
 // FNV-1a 64, as the setup stub records it.
 std::string Fnv1a64Hex(const std::string& bytes);
+// A Unix path as Wine's Z: drive reaches it.
+std::string UnixPathToWine(std::string path);
 // A file of the source or build tree, reached through Wine's Z: drive.
 std::string SourcePath(const std::string& relative);
 std::string BinaryPath(const std::string& relative);

@@ -4,6 +4,9 @@
 
 #include <cstring>
 
+// The shell's file record has the size the shell expects of each architecture.
+static_assert(sizeof(SHFILEINFOA) == (sizeof(void*) == 4 ? 352 : 360), "SHFILEINFOA size");
+
 CDriveComboBox::~CDriveComboBox() {
     if (m_pImageList) {
         m_pImageList->Detach(); // the system image list belongs to the shell

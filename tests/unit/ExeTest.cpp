@@ -1,4 +1,5 @@
-// The built install.exe as Windows sees the file.
+// The built install.exe as Windows sees the file; and, where this suite is the x86_64 one, the
+// i686 product read as a file, for hosts that cannot run it.
 #include "res/resource.h"
 
 #include "TestFiles.h"
@@ -7,14 +8,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
-
-std::string ExePath() {
-    return BinaryPath("install.exe");
-}
 
 class PeFile {
 public:
@@ -27,14 +26,19 @@ public:
     const IMAGE_FILE_HEADER& FileHeader() const {
         return *reinterpret_cast<const IMAGE_FILE_HEADER*>(&m_bytes[PeOffset() + 4]);
     }
-    const IMAGE_OPTIONAL_HEADER32& Optional() const {
-        return *reinterpret_cast<const IMAGE_OPTIONAL_HEADER32*>(
-            &m_bytes[PeOffset() + 4 + sizeof(IMAGE_FILE_HEADER)]);
+    WORD Magic() const { return *reinterpret_cast<const WORD*>(OptionalBytes()); }
+    WORD Subsystem() const {
+        return Is64() ? Optional<IMAGE_OPTIONAL_HEADER64>().Subsystem
+                      : Optional<IMAGE_OPTIONAL_HEADER32>().Subsystem;
     }
+    size_t Size() const { return m_bytes.size(); }
     // The names of the DLLs the file imports, in lower case.
     std::set<std::string> ImportedDlls() const {
         std::set<std::string> dlls;
-        const IMAGE_DATA_DIRECTORY& dir = Optional().DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        const IMAGE_DATA_DIRECTORY& dir =
+            Is64()
+                ? Optional<IMAGE_OPTIONAL_HEADER64>().DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
+                : Optional<IMAGE_OPTIONAL_HEADER32>().DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
         for (DWORD at = Offset(dir.VirtualAddress);; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
             const auto& desc = *reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(&m_bytes[at]);
             if (desc.Name == 0)
@@ -48,6 +52,13 @@ public:
     }
 
 private:
+    const char* OptionalBytes() const {
+        return &m_bytes[PeOffset() + 4 + sizeof(IMAGE_FILE_HEADER)];
+    }
+    bool Is64() const { return Magic() == IMAGE_NT_OPTIONAL_HDR64_MAGIC; }
+    template <typename Header> const Header& Optional() const {
+        return *reinterpret_cast<const Header*>(OptionalBytes());
+    }
     DWORD PeOffset() const { return *reinterpret_cast<const DWORD*>(&m_bytes[0x3C]); }
     DWORD Offset(DWORD rva) const {
         const IMAGE_FILE_HEADER& fh = FileHeader();
@@ -77,57 +88,150 @@ std::string VersionString(const std::string& path, const char* key) {
     return value;
 }
 
+// Every resource of a module, by type, name and language, with its bytes.
+using ResourceMap = std::map<std::string, std::string>;
+
+std::string ResourceKey(LPCSTR type, LPCSTR name, WORD language) {
+    auto part = [](LPCSTR id) {
+        return IS_INTRESOURCE(id) ? "#" + std::to_string(reinterpret_cast<UINT_PTR>(id))
+                                  : std::string(id);
+    };
+    return part(type) + "/" + part(name) + "/" + std::to_string(language);
+}
+
+ResourceMap ReadResources(HMODULE hModule) {
+    ResourceMap resources;
+    struct Walk {
+        static BOOL CALLBACK Language(HMODULE h, LPCSTR type, LPCSTR name, WORD lang,
+                                      LONG_PTR out) {
+            HRSRC hRes = ::FindResourceExA(h, type, name, lang);
+            const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(h, hRes)));
+            (*reinterpret_cast<ResourceMap*>(out))[ResourceKey(type, name, lang)] =
+                std::string(bytes, ::SizeofResource(h, hRes));
+            return TRUE;
+        }
+        static BOOL CALLBACK Name(HMODULE h, LPCSTR type, LPSTR name, LONG_PTR out) {
+            ::EnumResourceLanguagesA(h, type, name, Language, out);
+            return TRUE;
+        }
+        static BOOL CALLBACK Type(HMODULE h, LPSTR type, LONG_PTR out) {
+            ::EnumResourceNamesA(h, type, Name, out);
+            return TRUE;
+        }
+    };
+    ::EnumResourceTypesA(hModule, Walk::Type, reinterpret_cast<LONG_PTR>(&resources));
+    return resources;
+}
+
+struct BuiltExe {
+    std::string path;
+    WORD machine;
+    WORD magic;
+    const char* manifestArch;
+};
+
+// The exes this suite can check: its own build's, and the i686 product when the build names it.
+std::vector<BuiltExe> BuiltExes() {
+#ifdef _WIN64
+    std::vector<BuiltExe> exes = {{BinaryPath("install.exe"), IMAGE_FILE_MACHINE_AMD64,
+                                   IMAGE_NT_OPTIONAL_HDR64_MAGIC, "amd64"}};
+#else
+    std::vector<BuiltExe> exes = {
+        {BinaryPath("install.exe"), IMAGE_FILE_MACHINE_I386, IMAGE_NT_OPTIONAL_HDR32_MAGIC, "X86"}};
+#endif
+#ifdef INSTALL_I686_EXE
+    exes.push_back({UnixPathToWine(INSTALL_I686_EXE), IMAGE_FILE_MACHINE_I386,
+                    IMAGE_NT_OPTIONAL_HDR32_MAGIC, "X86"});
+#endif
+    return exes;
+}
+
 } // namespace
 
-TEST(ExeTest, IsA32BitGuiProgramThatNeedsOnlyWindowsOwnDlls) {
-    const PeFile pe(ExePath());
-    ASSERT_TRUE(pe.Valid());
-    EXPECT_EQ(IMAGE_FILE_MACHINE_I386, pe.FileHeader().Machine);
-    EXPECT_EQ(IMAGE_NT_OPTIONAL_HDR32_MAGIC, pe.Optional().Magic);
-    EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, pe.Optional().Subsystem);
-
+TEST(ExeTest, IsAGuiProgramOfItsArchitectureThatNeedsOnlyWindowsOwnDlls) {
     const std::set<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",
                                           "shell32.dll",  "comctl32.dll", "advapi32.dll",
                                           "msvcrt.dll"};
-    const std::set<std::string> imported = pe.ImportedDlls();
-    EXPECT_FALSE(imported.empty());
-    for (const std::string& dll : imported)
-        EXPECT_TRUE(system.count(dll)) << dll << " is not one of Windows' own DLLs";
+    for (const BuiltExe& exe : BuiltExes()) {
+        SCOPED_TRACE(exe.path);
+        const PeFile pe(exe.path);
+        ASSERT_TRUE(pe.Valid());
+        EXPECT_EQ(exe.machine, pe.FileHeader().Machine);
+        EXPECT_EQ(exe.magic, pe.Magic());
+        EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, pe.Subsystem());
+        const std::set<std::string> imported = pe.ImportedDlls();
+        EXPECT_FALSE(imported.empty());
+        for (const std::string& dll : imported)
+            EXPECT_TRUE(system.count(dll)) << dll << " is not one of Windows' own DLLs";
+        // Release builds are stripped: the payload plus 300 KiB is the budget of the product.
+        if (exe.machine == IMAGE_FILE_MACHINE_I386) {
+            EXPECT_LE(pe.Size(), 192437u + 300u * 1024u);
+        }
+    }
 }
 
-TEST(ExeTest, CarriesVersionPayloadAndManifest) {
-    const std::string path = ExePath();
-    DWORD handle = 0;
-    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
-    ASSERT_GT(size, 0u);
-    std::string data(size, '\0');
-    ASSERT_TRUE(::GetFileVersionInfoA(path.c_str(), 0, size, &data[0]));
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(::VerQueryValueA(&data[0], "\\", reinterpret_cast<void**>(&info), &length));
-    EXPECT_EQ(0x00010000u, info->dwFileVersionMS);
-    EXPECT_EQ(0x00000001u, info->dwFileVersionLS);
-    EXPECT_EQ(0x00010000u, info->dwProductVersionMS);
-    EXPECT_EQ(0x00000001u, info->dwProductVersionLS);
-    EXPECT_EQ(DWORD(VFT_APP), info->dwFileType);
-    EXPECT_EQ("install.EXE", VersionString(path, "OriginalFilename"));
-    EXPECT_EQ("NebuLark 5", VersionString(path, "ProductName"));
-    EXPECT_EQ("Tavix Technologies", VersionString(path, "CompanyName"));
+TEST(ExeTest, CarriesVersionPayloadAndTheManifestOfItsArchitecture) {
+    for (const BuiltExe& exe : BuiltExes()) {
+        SCOPED_TRACE(exe.path);
+        DWORD handle = 0;
+        const DWORD size = ::GetFileVersionInfoSizeA(exe.path.c_str(), &handle);
+        ASSERT_GT(size, 0u);
+        std::string data(size, '\0');
+        ASSERT_TRUE(::GetFileVersionInfoA(exe.path.c_str(), 0, size, &data[0]));
+        VS_FIXEDFILEINFO* info = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(::VerQueryValueA(&data[0], "\\", reinterpret_cast<void**>(&info), &length));
+        EXPECT_EQ(0x00010000u, info->dwFileVersionMS);
+        EXPECT_EQ(0x00000001u, info->dwFileVersionLS);
+        EXPECT_EQ(0x00010000u, info->dwProductVersionMS);
+        EXPECT_EQ(0x00000001u, info->dwProductVersionLS);
+        EXPECT_EQ(DWORD(VFT_APP), info->dwFileType);
+        EXPECT_EQ("install.EXE", VersionString(exe.path, "OriginalFilename"));
+        EXPECT_EQ("NebuLark 5", VersionString(exe.path, "ProductName"));
+        EXPECT_EQ("Tavix Technologies", VersionString(exe.path, "CompanyName"));
 
-    HMODULE hExe = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(nullptr, hExe);
-    HRSRC hPayload = ::FindResourceA(hExe, MAKEINTRESOURCEA(IDR_PAYLOAD), "RT_RCDATA");
-    ASSERT_NE(nullptr, hPayload);
-    EXPECT_EQ(192437u, ::SizeofResource(hExe, hPayload));
-    const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(hExe, hPayload)));
-    EXPECT_EQ(PayloadBytes(), std::string(bytes, 192437));
+        HMODULE hExe = ::LoadLibraryExA(exe.path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(nullptr, hExe);
+        HRSRC hPayload = ::FindResourceA(hExe, MAKEINTRESOURCEA(IDR_PAYLOAD), "RT_RCDATA");
+        ASSERT_NE(nullptr, hPayload);
+        EXPECT_EQ(192437u, ::SizeofResource(hExe, hPayload));
+        const char* bytes =
+            static_cast<const char*>(::LockResource(::LoadResource(hExe, hPayload)));
+        EXPECT_EQ(PayloadBytes(), std::string(bytes, 192437));
 
-    HRSRC hManifest = ::FindResourceA(hExe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
-    ASSERT_NE(nullptr, hManifest);
-    const std::string manifest(
-        static_cast<const char*>(::LockResource(::LoadResource(hExe, hManifest))),
-        ::SizeofResource(hExe, hManifest));
-    EXPECT_NE(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls"));
-    EXPECT_NE(std::string::npos, manifest.find("level=\"requireAdministrator\""));
-    ::FreeLibrary(hExe);
+        HRSRC hManifest = ::FindResourceA(hExe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+        ASSERT_NE(nullptr, hManifest);
+        const std::string manifest(
+            static_cast<const char*>(::LockResource(::LoadResource(hExe, hManifest))),
+            ::SizeofResource(hExe, hManifest));
+        // Its own architecture for the program; any for the common controls, whose assembly
+        // exists once per architecture.
+        EXPECT_NE(std::string::npos, manifest.find(std::string("processorArchitecture=\"") +
+                                                   exe.manifestArch + "\" name=\"Tavix"));
+        EXPECT_NE(std::string::npos,
+                  manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" "
+                                "processorArchitecture=\"*\""));
+        EXPECT_NE(std::string::npos, manifest.find("level=\"requireAdministrator\""));
+        ::FreeLibrary(hExe);
+    }
+}
+
+TEST(ExeTest, CarriesExactlyTheResourcesTheTestsCheck) {
+    // The tests link the same compiled resources and check every message, dialog and icon in
+    // their own module; each exe must carry the same ones, byte for byte, and its manifest.
+    ResourceMap expected = ReadResources(::GetModuleHandleA(nullptr));
+    ASSERT_FALSE(expected.empty());
+    for (const BuiltExe& exe : BuiltExes()) {
+        SCOPED_TRACE(exe.path);
+        HMODULE hExe = ::LoadLibraryExA(exe.path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(nullptr, hExe);
+        ResourceMap actual = ReadResources(hExe);
+        ::FreeLibrary(hExe);
+        EXPECT_EQ(1u, actual.erase(ResourceKey(RT_MANIFEST, MAKEINTRESOURCEA(1), 0x409)) +
+                          actual.erase(ResourceKey(RT_MANIFEST, MAKEINTRESOURCEA(1), 0)));
+        EXPECT_EQ(expected.size(), actual.size());
+        for (const auto& resource : expected)
+            EXPECT_TRUE(actual.count(resource.first) && actual[resource.first] == resource.second)
+                << resource.first;
+    }
 }

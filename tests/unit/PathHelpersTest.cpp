@@ -135,8 +135,9 @@ TEST(PathHelpersTest, GeneratedPathsSplitAndJoinConsistently) {
             ASSERT_EQ(p.empty() ? '\0' : p.back(), GetLastChar(p)) << p;
             const std::string parent = GetPathParent(p);
             ASSERT_LE(parent.size(), p.size()) << p;
-            if (!parent.empty() && parent.back() != '\\')
+            if (!parent.empty() && parent.back() != '\\') {
                 ASSERT_EQ(parent, p.substr(0, parent.size())) << p;
+            }
         } catch (const std::exception& e) {
             FAIL() << "threw " << e.what() << " for " << p;
         }

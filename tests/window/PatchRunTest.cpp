@@ -133,6 +133,22 @@ TEST_F(PatchRunTest, WithoutTheSettingsKeyNothingIsRecordedAndNothingIsSaid) {
     EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("H:"));
 }
 
+TEST_F(PatchRunTest, CdPathGoesToTheRegistryViewOfTheProductsOwn32BitSetup) {
+    // Both views hold the key: only the 32-bit one gets the value (a 32-bit prefix has one view).
+    ASSERT_TRUE(SettingsKeyCreate(true, true));
+    RecordCdPath("D:");
+    ExpectCdPathRecorded("D:");
+    std::string cdPath;
+    DWORD type;
+    EXPECT_FALSE(ReadCdPathOutsideTheProductView(cdPath, type));
+    // A key in the other view only is not the product's: nothing is recorded anywhere.
+    SettingsKeyDelete();
+    ASSERT_TRUE(SettingsKeyCreate(false, true));
+    RecordCdPath("E:");
+    EXPECT_FALSE(ReadCdPath(cdPath, type));
+    EXPECT_FALSE(ReadCdPathOutsideTheProductView(cdPath, type));
+}
+
 TEST_F(PatchRunTest, StartedFromTheCdOnlyAsksToCopyItToTheHardDisk) {
     g_modulePath = "E:\\install.exe";
     UiDriver ui;
