@@ -1,15 +1,69 @@
 #include "InstallApp.h"
 
+#include "ui/GuardedModal.h"
 #include "ui/InstallDlg.h"
+
+const char kSingleInstanceMutex[] = "Global\\TavixTechnologies.NebuLark5.Install";
+
+namespace {
+
+const char kMainCaption[] = "NebuLark 5 Installation";
+
+struct RunningDialog {
+    DWORD ownPid;
+    HWND hWnd;
+};
+
+BOOL CALLBACK FindRunningDialog(HWND hWnd, LPARAM lParam) {
+    RunningDialog& found = *reinterpret_cast<RunningDialog*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    char className[16] = {};
+    char caption[64] = {};
+    ::GetClassNameA(hWnd, className, sizeof className);
+    ::GetWindowTextA(hWnd, caption, sizeof caption);
+    if (pid == found.ownPid || lstrcmpA(className, "#32770") != 0 ||
+        lstrcmpA(caption, kMainCaption) != 0)
+        return TRUE;
+    // The main dialog, or a message box of the run (same caption): either is where the user is.
+    found.hWnd = ::GetLastActivePopup(hWnd);
+    return FALSE;
+}
+
+} // namespace
 
 // The one application object; the framework's entry point finds it.
 CInstallApp theApp;
 
+CInstallApp::~CInstallApp() {
+    if (m_hInstanceMutex)
+        ::CloseHandle(m_hInstanceMutex);
+}
+
+bool ActivateRunningInstance() {
+    RunningDialog found = {::GetCurrentProcessId(), nullptr};
+    ::EnumWindows(FindRunningDialog, reinterpret_cast<LPARAM>(&found));
+    if (!found.hWnd)
+        return false;
+    if (::IsIconic(found.hWnd))
+        ::ShowWindow(found.hWnd, SW_RESTORE);
+    ::SetForegroundWindow(found.hWnd);
+    return true;
+}
+
 BOOL CInstallApp::InitInstance() {
+    m_hInstanceMutex = ::CreateMutexA(nullptr, FALSE, kSingleInstanceMutex);
+    if (m_hInstanceMutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ActivateRunningInstance();
+        return FALSE;
+    }
     Enable3dControls();
     CInstallDlg dlg;
     m_pMainWnd = &dlg;
-    dlg.DoModal(); // however it ends, the program ends with it
+    // However it ends, the program ends with it; a failure nobody handled is said, and the
+    // exit status tells it.
+    if (!RunModalGuarded(dlg))
+        m_nExitCode = 3;
     // The dialog is gone when this returns; nothing may reach it through the main window.
     m_pMainWnd = nullptr;
     return FALSE;

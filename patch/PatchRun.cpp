@@ -71,6 +71,12 @@ const PatchSystem& RealPatchSystem() {
     return system;
 }
 
+CString ProgramFolder(const CString& exePath) {
+    const CString folder = PathBesideExe(exePath, "");
+    // c:\patch\ is shown as c:\patch; a root keeps its backslash.
+    return folder.GetLength() > 3 ? folder.Left(folder.GetLength() - 1) : folder;
+}
+
 CString PathBesideExe(const CString& exePath, const char* fileName) {
     const std::string exeName = GetPathFileName(exePath.str());
     return exePath.Left(exePath.GetLength() - static_cast<int>(exeName.size())) + fileName;
@@ -93,9 +99,20 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     }
 
     const CString scriptPath = PathBesideExe(exePath, kScriptFileName);
-    if (!WritePayload(scriptPath)) {
+    switch (WritePayload(scriptPath)) {
+    case PayloadResult::Written:
+        break;
+    case PayloadResult::MissingResource:
         ShowMessage(dlg, IDS_BAD_EXE);
         return false;
+    case PayloadResult::CannotWrite: {
+        // A read-only medium or share, a folder without write permission, a locked setup.inx:
+        // the folder is the cause, not the exe.
+        CString message = LoadResString(IDS_FOLDER_NOT_WRITABLE);
+        message.Replace("%s", ProgramFolder(exePath));
+        dlg.MessageBox(message, kPatchCaption, MB_OK);
+        return false;
+    }
     }
     if (!IsProductCdIn(cdDrive)) {
         ShowMessage(dlg, IDS_INSERT_CD_RETRY);

@@ -44,6 +44,8 @@ extern const char kCdPathValue[];
 
 // Paths beside the program: the exe path with only its file-name part replaced by fileName.
 CString PathBesideExe(const CString& exePath, const char* fileName);
+// The folder of the program, as messages name it: without a final backslash unless a root.
+CString ProgramFolder(const CString& exePath);
 
 // Answers true when the run went to its end and ended the dialog; false when a check failed, its
 // message was shown, and the dialog stays open for another try.

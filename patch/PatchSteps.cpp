@@ -32,28 +32,30 @@ static_assert(sizeof(SHELLEXECUTEINFOA) == (sizeof(void*) == 4 ? 60 : 112),
 
 } // namespace
 
-bool WritePayload(const CString& scriptPath) {
+PayloadResult WritePayload(const CString& scriptPath) {
     HINSTANCE hModule = AfxGetInstanceHandle();
     HRSRC hResource = ::FindResourceA(hModule, MAKEINTRESOURCEA(IDR_PAYLOAD), "RT_RCDATA");
     if (!hResource)
-        return false;
+        return PayloadResult::MissingResource;
     HGLOBAL hData = ::LoadResource(hModule, hResource);
     const void* pBytes = hData ? ::LockResource(hData) : nullptr;
     const DWORD nBytes = ::SizeofResource(hModule, hResource);
     if (!pBytes)
-        return false;
+        return PayloadResult::MissingResource;
 
     CFile file;
     if (!file.Open(scriptPath, CFile::modeCreate))
-        return false;
+        return PayloadResult::CannotWrite;
     file.Close();
     if (!file.Open(scriptPath, CFile::modeWrite))
-        return false;
+        return PayloadResult::CannotWrite;
     const bool bWritten = file.Write(pBytes, nBytes);
     file.Close();
-    if (!bWritten)
+    if (!bWritten) {
         ::DeleteFileA(scriptPath);
-    return bWritten;
+        return PayloadResult::CannotWrite;
+    }
+    return PayloadResult::Written;
 }
 
 bool IsProductCdIn(const CString& cdDrive) {

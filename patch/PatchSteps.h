@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
+enum class PayloadResult { Written, MissingResource, CannotWrite };
+
 // Writes the payload resource byte for byte to scriptPath. A file that could not be written
 // whole is removed again, so no truncated script is left behind as if it were good.
-bool WritePayload(const CString& scriptPath);
+PayloadResult WritePayload(const CString& scriptPath);
 
 // Whether cdDrive (D:) is a CD drive holding the product CD: its marker file must be a file
 // with a last-write time the DOS format can hold.

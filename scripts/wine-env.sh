@@ -77,6 +77,9 @@ wine_make_prefix() {
     fi
     timeout 60 wineserver -w </dev/null >/dev/null 2>&1 || true
   fi
+  # The test programs start only in a prefix that carries this marker: they delete folders such
+  # as C:\Docs, which on a real machine would be a user's own.
+  : >"$WINEPREFIX/drive_c/install-tests-sandbox.marker"
   # Wine's own fonts, so dialogs come out at their real sizes.
   mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
   cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true

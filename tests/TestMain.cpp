@@ -4,11 +4,24 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 CWinApp g_testApp;
 }
 
+// The tests create and delete the CD's top-level names (C:\Docs, C:\Tools, ...) at drive roots.
+// They run only in the private Wine prefix that the test scripts make and mark.
+const char kSandboxMarker[] = "C:\\install-tests-sandbox.marker";
+
 int main(int argc, char** argv) {
+    if (::GetFileAttributesA(kSandboxMarker) == INVALID_FILE_ATTRIBUTES) {
+        std::fprintf(stderr,
+                     "These tests delete folders such as C:\\Docs and C:\\Tools; they run only in "
+                     "the private Wine prefix of scripts/test.sh, which holds %s. Not started.\n",
+                     kSandboxMarker);
+        return 2;
+    }
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -74,6 +74,25 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
     ExpectCdPathRecorded("D:");
 }
 
+TEST_F(EndToEndTest, ASecondStartBringsTheRunningCopyToTheFrontAndEnds) {
+    RemoteProgram first("C:\\patch\\install.exe", "C:\\patch");
+    ASSERT_TRUE(first.Ok()) << "CreateProcess failed: " << first.StartError();
+    HWND hDlg = first.WaitForDialog(kMainCaption);
+    ASSERT_NE(nullptr, hDlg);
+    ::ShowWindow(hDlg, SW_MINIMIZE);
+
+    RemoteProgram second("C:\\patch\\install.exe", "C:\\patch");
+    ASSERT_TRUE(second.Ok()) << "CreateProcess failed: " << second.StartError();
+    EXPECT_EQ(0u, second.WaitForExit(20000)) << "the second copy did not end by itself";
+    EXPECT_EQ(nullptr, second.WaitForDialog(kMainCaption, 0)) << "a second dialog opened";
+    EXPECT_FALSE(::IsIconic(hDlg)) << "the running copy was not brought back";
+
+    // The first copy goes on as before.
+    EXPECT_EQ(STILL_ACTIVE, first.WaitForExit(0));
+    ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, first.WaitForExit(20000));
+}
+
 TEST_F(EndToEndTest, BeendenThenYesEndsTheProgramWithNothingWritten) {
     RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
     ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();

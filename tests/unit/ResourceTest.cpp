@@ -28,6 +28,12 @@ const Message kMessages[] = {
     {IDS_CANNOT_START_BAT, L"Kann die tempor\u00e4re .bat Datei nicht starten."},
     {IDS_TARGET_ENTRY_EXISTS, L"Auf dem Ziellaufwerk existiert bereits \\%s. Bitte w\u00e4hlen "
                               L"Sie ein anderes Laufwerk."},
+    {IDS_FOLDER_NOT_WRITABLE,
+     L"Im Ordner %s kann keine Datei angelegt werden. Bitte kopieren Sie install.exe in einen "
+     L"Ordner, in dem Sie schreiben d\u00fcrfen, z. B. auf Ihrer Festplatte, und starten Sie "
+     L"erneut."},
+    {IDS_UNEXPECTED_ERROR,
+     L"Ein unerwarteter Fehler ist aufgetreten. Die Installation wurde abgebrochen."},
 };
 
 // The text in code page 1252, as the ANSI functions hand it out.

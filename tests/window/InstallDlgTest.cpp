@@ -5,11 +5,13 @@
 
 #include "framework/ResString.h"
 #include "res/resource.h"
+#include "ui/GuardedModal.h"
 #include "ui/InstallDlg.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 
 namespace {
 
@@ -123,6 +125,38 @@ TEST(InstallDlgTest, BeendenAsksFirstNoKeepsTheDialogAndYesEndsItWithOk) {
         EXPECT_FALSE(box.hasIcon);
     }
     EXPECT_STREQ("D:\\", dlg.m_strCdRoot); // OK saved the controls
+}
+
+// A main dialog whose handler of one message fails with an exception nobody catches.
+class FailingInstallDlg : public CInstallDlg {
+public:
+    static const UINT WM_FAIL = WM_APP + 7;
+
+protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override {
+        if (message == WM_FAIL)
+            throw std::runtime_error("a handler failed");
+        return CInstallDlg::OnMessage(message, wParam, lParam, lResult);
+    }
+};
+
+TEST(InstallDlgTest, AFailureThatEscapesTheDialogIsReportedNotSwallowed) {
+    FailingInstallDlg dlg;
+    UiDriver ui;
+    bool failed = false;
+    ui.onTick = [&] {
+        if (!failed && dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd)) {
+            failed = true;
+            ::SendMessageA(dlg.m_hWnd, FailingInstallDlg::WM_FAIL, 0, 0);
+            ::PostMessageA(dlg.m_hWnd, WM_CLOSE, 0, 0);
+        }
+    };
+    EXPECT_FALSE(RunModalGuarded(dlg));
+    EXPECT_FALSE(ui.timedOut());
+    ASSERT_EQ(1u, ui.boxes().size());
+    EXPECT_EQ(LoadResString(IDS_UNEXPECTED_ERROR).str(), ui.boxes()[0].text);
+    EXPECT_EQ("NebuLark 5 Installation", ui.boxes()[0].caption);
+    EXPECT_EQ(std::vector<int>{IDOK}, ui.boxes()[0].buttons);
 }
 
 TEST(InstallDlgTest, EnterAwayFromWeiterAsksForConfirmation) {

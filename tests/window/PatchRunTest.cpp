@@ -47,6 +47,7 @@ std::map<std::string, std::vector<std::string>> StubRecord() {
     return ReadStubRecord(kRecordPath);
 }
 
+// A failed check: exactly its message, and nothing was run or recorded.
 void ExpectOnlyMessage(const UiDriver& ui, unsigned nID, const std::string& expectedText = "") {
     ASSERT_EQ(1u, ui.boxes().size());
     const SeenMessageBox& box = ui.boxes()[0];
@@ -54,6 +55,10 @@ void ExpectOnlyMessage(const UiDriver& ui, unsigned nID, const std::string& expe
     EXPECT_EQ(expectedText.empty() ? LoadResString(nID).str() : expectedText, box.text);
     EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
     EXPECT_FALSE(box.hasIcon);
+    EXPECT_TRUE(StubRecord().empty()) << "the product's setup was started";
+    std::string cdPath;
+    DWORD type;
+    EXPECT_FALSE(ReadCdPath(cdPath, type)) << "CDPath was recorded";
 }
 
 class PatchRunTest : public testing::Test {
@@ -71,7 +76,9 @@ protected:
         ASSERT_TRUE(MakeFolder("C:\\records"));
         ::SetEnvironmentVariableA("STUB_RECORD", kRecordPath);
         ::SetEnvironmentVariableA("STUB_SLEEP_MS", nullptr);
+        // The product's key is there, so a run that records CDPath when it must not is seen.
         SettingsKeyDelete();
+        ASSERT_TRUE(SettingsKeyCreate());
     }
     void TearDown() override {
         RemoveTree("C:\\patch");
@@ -122,6 +129,7 @@ TEST_F(PatchRunTest, RunFromTheFixedDiskCopiesTheCdRunsSetupWithOurScriptAndClea
 }
 
 TEST_F(PatchRunTest, WithoutTheSettingsKeyNothingIsRecordedAndNothingIsSaid) {
+    SettingsKeyDelete();
     UiDriver ui;
     EXPECT_EQ(IDOK, Run("D:\\", "H:\\", ui));
     EXPECT_TRUE(ui.boxes().empty());
@@ -230,21 +238,31 @@ TEST_F(PatchRunTest, RealFreeSpaceOfASmallDiskIsRefusedAndOfExactly680MiBIsUsed)
     }
 }
 
-TEST_F(PatchRunTest, AScriptThatCannotBeWrittenWholeIsReportedAndRemoved) {
-    if (!DriveExists(drives::kFixedSmall))
-        GTEST_SKIP() << "the 128 KiB tmpfs disk S: needs a run as root";
-    g_modulePath = "S:\\install.exe"; // 192437 bytes do not fit
-    UiDriver ui;
-    EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
-    ExpectOnlyMessage(ui, IDS_BAD_EXE);
-    EXPECT_FALSE(PathExists("S:\\setup.inx"));
-}
-
-TEST_F(PatchRunTest, AScriptInAMissingFolderIsABadExe) {
-    g_modulePath = "C:\\gone\\install.exe";
-    UiDriver ui;
-    EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
-    ExpectOnlyMessage(ui, IDS_BAD_EXE);
+TEST_F(PatchRunTest, AScriptThatCannotBeWrittenBesideTheProgramNamesItsFolder) {
+    ASSERT_TRUE(MakeFolder("C:\\patch\\locked"));
+    ASSERT_TRUE(MakeFolder("C:\\patch\\locked\\setup.inx")); // cannot be replaced
+    struct Case {
+        const char* modulePath;
+        const char* folder;
+        const char* why;
+    } cases[] = {
+        {"C:\\gone\\install.exe", "c:\\gone", "the folder does not exist"},
+        {"C:\\patch\\locked\\install.exe", "c:\\patch\\locked", "setup.inx cannot be replaced"},
+        {"S:\\install.exe", "s:\\", "the disk is too small for the script"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        if (c.modulePath[0] == 'S' && !DriveExists(drives::kFixedSmall))
+            continue; // the 128 KiB tmpfs disk S: needs a run as root
+        g_modulePath = c.modulePath;
+        UiDriver ui;
+        EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
+        CString expected = LoadResString(IDS_FOLDER_NOT_WRITABLE);
+        expected.Replace("%s", c.folder);
+        ExpectOnlyMessage(ui, IDS_FOLDER_NOT_WRITABLE, expected.str());
+        EXPECT_NE(std::string::npos, ui.boxes()[0].text.find(c.folder));
+    }
+    EXPECT_FALSE(PathExists("S:\\setup.inx")) << "a partial script is left";
 }
 
 TEST_F(PatchRunTest, OnlyTheFileNamePartOfTheProgramPathIsReplaced) {
