@@ -7,6 +7,7 @@
 #include "framework/ResString.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "support/CodePages.h"
 #include "support/PathBasics.h"
 
 const char kPatchCaption[] = "NebuLark 5 Installation";
@@ -17,10 +18,38 @@ namespace {
 
 const DWORD kWaitSliceMs = 1000;
 
-std::string RealModuleFileName() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(AfxGetInstanceHandle(), path, MAX_PATH);
-    return path;
+ModulePathStatus RealModuleFileName(std::string& path) {
+    // The wide name reaches a folder whose name the ANSI code page cannot write (C:\Łódź on a
+    // German system), through its short form.
+    wchar_t wide[MAX_PATH + 1] = {};
+    const DWORD length = ::GetModuleFileNameW(AfxGetInstanceHandle(), wide, MAX_PATH);
+    // A full buffer may hold a cut path without its NUL (Windows XP, Wine): never read on.
+    if (length >= MAX_PATH)
+        return ModulePathStatus::TooLong;
+    if (length == 0)
+        return ModulePathStatus::NotNameable;
+    if (WideToAnsiExact(wide, static_cast<int>(length), path))
+        return ModulePathStatus::Ok;
+    wchar_t shortForm[MAX_PATH + 1] = {};
+    const DWORD shortLength = ::GetShortPathNameW(wide, shortForm, MAX_PATH);
+    if (shortLength == 0 || shortLength >= MAX_PATH)
+        return ModulePathStatus::NotNameable;
+    return WideToAnsiExact(shortForm, static_cast<int>(shortLength), path)
+               ? ModulePathStatus::Ok
+               : ModulePathStatus::NotNameable;
+}
+
+std::string RealShortPathName(const std::string& path) {
+    wchar_t wide[MAX_PATH] = {};
+    if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide, MAX_PATH) <= 0)
+        return std::string();
+    wchar_t shortForm[MAX_PATH + 1] = {};
+    const DWORD length = ::GetShortPathNameW(wide, shortForm, MAX_PATH);
+    std::string ansi;
+    if (length == 0 || length >= MAX_PATH ||
+        !WideToAnsiExact(shortForm, static_cast<int>(length), ansi))
+        return std::string();
+    return ansi;
 }
 
 bool RealFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
@@ -67,7 +96,8 @@ void WaitForProcess(HANDLE hProcess) {
 } // namespace
 
 const PatchSystem& RealPatchSystem() {
-    static const PatchSystem system = {RealModuleFileName, RealFreeBytes, StartBatchFile};
+    static const PatchSystem system = {RealModuleFileName, RealShortPathName, RealFreeBytes,
+                                       StartBatchFile};
     return system;
 }
 
@@ -82,13 +112,46 @@ CString PathBesideExe(const CString& exePath, const char* fileName) {
     return exePath.Left(exePath.GetLength() - static_cast<int>(exeName.size())) + fileName;
 }
 
+bool ScriptPathForBatch(const PatchSystem& system, const CString& scriptPath, CString& batchForm) {
+    std::string oem;
+    if (AnsiToOem(scriptPath.str(), oem)) {
+        batchForm = oem;
+        return true;
+    }
+    // A character without an OEM form ("€" in 850 and 437): the folder's short form, if the
+    // volume keeps one and it is exact in both code pages (short names may keep umlauts).
+    const CString folder = PathBesideExe(scriptPath, "");
+    CString shortFolder(system.GetShortPathName(folder.str()));
+    if (shortFolder.IsEmpty())
+        return false;
+    shortFolder.MakeLower();
+    if (shortFolder.Right(1) != "\\")
+        shortFolder += "\\";
+    if (!AnsiToOem((shortFolder + kScriptFileName).str(), oem))
+        return false;
+    batchForm = oem;
+    return true;
+}
+
 bool RunPatch(PatchHost& host, const PatchSystem& system) {
     CDialog& dlg = host.dialog;
     dlg.UpdateData(TRUE);
     const CString cdDrive = host.cdRoot.Left(2);
     const CString tempDrive = host.tempRoot.Left(2);
 
-    CString exePath(system.GetModuleFileName());
+    // The program's own path comes first: every file of the run is named from it.
+    std::string modulePath;
+    switch (system.GetModuleFileName(modulePath)) {
+    case ModulePathStatus::Ok:
+        break;
+    case ModulePathStatus::TooLong:
+        ShowMessage(dlg, IDS_PATH_TOO_LONG);
+        return false;
+    case ModulePathStatus::NotNameable:
+        ShowMessage(dlg, IDS_FOLDER_NOT_READABLE);
+        return false;
+    }
+    CString exePath(modulePath);
     exePath.MakeLower();
     const CString ownRoot = (exePath.GetLength() > 0 && exePath.GetAt(0) == '"')
                                 ? exePath.Mid(1).Left(3)
@@ -99,6 +162,11 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     }
 
     const CString scriptPath = PathBesideExe(exePath, kScriptFileName);
+    CString batchScriptPath;
+    if (!ScriptPathForBatch(system, scriptPath, batchScriptPath)) {
+        ShowMessage(dlg, IDS_FOLDER_NOT_READABLE);
+        return false;
+    }
     switch (WritePayload(scriptPath)) {
     case PayloadResult::Written:
         break;
@@ -132,7 +200,7 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     }
 
     const CString batchPath = PathBesideExe(exePath, kBatchFileName);
-    if (!WriteBatchFile(batchPath, ExpandBatchTemplate(cdDrive, tempDrive, scriptPath))) {
+    if (!WriteBatchFile(batchPath, ExpandBatchTemplate(cdDrive, tempDrive, batchScriptPath))) {
         ShowMessage(dlg, IDS_CANNOT_CREATE_BAT);
         return false;
     }

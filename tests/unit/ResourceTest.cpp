@@ -28,6 +28,12 @@ const Message kMessages[] = {
     {IDS_CANNOT_START_BAT, L"Kann die tempor\u00e4re .bat Datei nicht starten."},
     {IDS_TARGET_ENTRY_EXISTS, L"Auf dem Ziellaufwerk existiert bereits \\%s. Bitte w\u00e4hlen "
                               L"Sie ein anderes Laufwerk."},
+    {IDS_FOLDER_NOT_READABLE,
+     L"Der Ordner von install.exe enth\u00e4lt Zeichen, die die Eingabeaufforderung nicht lesen "
+     L"kann. Bitte kopieren Sie install.exe in einen Ordner mit einfachem Namen, z. B. C:\\Patch."},
+    {IDS_PATH_TOO_LONG,
+     L"Der Pfad von install.exe ist zu lang. Bitte kopieren Sie install.exe in einen Ordner mit "
+     L"k\u00fcrzerem Pfad, z. B. C:\\Patch, und starten Sie erneut."},
     {IDS_FOLDER_NOT_WRITABLE,
      L"Im Ordner %s kann keine Datei angelegt werden. Bitte kopieren Sie install.exe in einen "
      L"Ordner, in dem Sie schreiben d\u00fcrfen, z. B. auf Ihrer Festplatte, und starten Sie "

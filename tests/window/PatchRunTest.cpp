@@ -10,6 +10,7 @@
 #include "patch/CdContents.h"
 #include "patch/PatchSteps.h"
 #include "framework/ResString.h"
+#include "support/CodePages.h"
 
 #include <gtest/gtest.h>
 
@@ -20,12 +21,19 @@ namespace {
 
 // What the run asks of the system, steerable per test.
 std::string g_modulePath;
+ModulePathStatus g_moduleStatus = ModulePathStatus::Ok;
+bool g_noShortNames = false;
 enum class FreeSpace { Real, Fixed, Fails } g_freeSpace = FreeSpace::Real;
 LONGLONG g_freeBytes = 0;
 bool g_failStart = false;
 
-std::string TestModuleFileName() {
-    return g_modulePath;
+ModulePathStatus TestModuleFileName(std::string& path) {
+    path = g_modulePath;
+    return g_moduleStatus;
+}
+// A volume without 8.3 names, as other volumes than the system's often are.
+std::string TestShortPathName(const std::string& path) {
+    return g_noShortNames ? std::string() : RealPatchSystem().GetShortPathName(path);
 }
 bool TestFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
     if (g_freeSpace == FreeSpace::Fails)
@@ -39,7 +47,8 @@ bool TestFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
 HANDLE TestStartBatchFile(const CString& batchPath) {
     return g_failStart ? nullptr : StartBatchFile(batchPath);
 }
-const PatchSystem kTestSystem = {TestModuleFileName, TestFreeBytes, TestStartBatchFile};
+const PatchSystem kTestSystem = {TestModuleFileName, TestShortPathName, TestFreeBytes,
+                                 TestStartBatchFile};
 
 const char kRecordPath[] = "C:\\records\\stub.txt";
 
@@ -65,6 +74,8 @@ class PatchRunTest : public testing::Test {
 protected:
     void SetUp() override {
         g_modulePath = "C:\\Patch\\Install.EXE";
+        g_moduleStatus = ModulePathStatus::Ok;
+        g_noShortNames = false;
         g_freeSpace = FreeSpace::Real;
         g_failStart = false;
         for (const char* drive : {drives::kFixed, drives::kFixedSecond, drives::kFixedExact})
@@ -292,6 +303,70 @@ TEST_F(PatchRunTest, APercentInTheProgramFolderReachesTheCommandInterpreterLiter
     // cmd copied our script from that folder into the copy's Disk1.
     EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
               StubRecord()["inx"]);
+}
+
+TEST_F(PatchRunTest, AFolderWithUmlautsReachesTheCommandInterpreterInItsOemCodePage) {
+    // ANSI 1252 in the program; the command interpreter reads the batch file in the OEM page.
+    const std::string folder = "C:\\patch\\J\xFCrgen \xDC"
+                               "bung \xE4\xF6\xDF \xC4";
+    ASSERT_TRUE(MakeFolder(folder));
+    g_modulePath = folder + "\\install.exe";
+    UiDriver ui;
+    EXPECT_EQ(IDOK, Run("D:\\", "C:\\", ui));
+    EXPECT_TRUE(ui.boxes().empty()) << ui.boxes()[0].text;
+    std::string batch, oem;
+    ASSERT_TRUE(ReadFileBytes(folder + "\\temp.bat", batch));
+    ASSERT_TRUE(AnsiToOem("c:\\patch\\j\xFCrgen \xDC"
+                          "bung \xE4\xF6\xDF \xC4\\setup.inx",
+                          oem));
+    EXPECT_NE(std::string::npos, batch.find("xcopy /Y \"" + oem + "\"\r\n"));
+    EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
+              StubRecord()["inx"]);
+    ExpectCdPathRecorded("D:");
+}
+
+TEST_F(PatchRunTest, AFolderTheCommandInterpreterCannotNameIsReachedByItsShortFormOrRefused) {
+    // "\x80" is the euro sign: in the ANSI page, not in the OEM pages 437 and 850.
+    const std::string folder = "C:\\patch\\Preis 5\x80";
+    ASSERT_TRUE(MakeFolder(folder));
+    g_modulePath = folder + "\\install.exe";
+    {
+        SCOPED_TRACE("the volume keeps short names");
+        UiDriver ui;
+        EXPECT_EQ(IDOK, Run("D:\\", "C:\\", ui));
+        EXPECT_TRUE(ui.boxes().empty());
+        std::string batch;
+        ASSERT_TRUE(ReadFileBytes(folder + "\\temp.bat", batch));
+        EXPECT_EQ(std::string::npos, batch.find('\x80'));
+        EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
+                  StubRecord()["inx"]);
+    }
+    ::DeleteFileA((folder + "\\setup.inx").c_str());
+    ::DeleteFileA((folder + "\\temp.bat").c_str());
+    ::DeleteFileA(kRecordPath);
+    SettingsKeyDelete();
+    ASSERT_TRUE(SettingsKeyCreate());
+    struct Case {
+        ModulePathStatus status;
+        bool noShortNames;
+        unsigned message;
+        const char* why;
+    } refusals[] = {
+        {ModulePathStatus::Ok, true, IDS_FOLDER_NOT_READABLE, "no short name on the volume"},
+        {ModulePathStatus::NotNameable, false, IDS_FOLDER_NOT_READABLE, "no ANSI name"},
+        {ModulePathStatus::TooLong, false, IDS_PATH_TOO_LONG, "the path fills the buffer"},
+    };
+    for (const Case& c : refusals) {
+        SCOPED_TRACE(c.why);
+        g_moduleStatus = c.status;
+        g_noShortNames = c.noShortNames;
+        UiDriver ui;
+        EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
+        ExpectOnlyMessage(ui, c.message);
+        // Refused before anything is written.
+        EXPECT_FALSE(PathExists(folder + "\\setup.inx"));
+        EXPECT_FALSE(PathExists(folder + "\\temp.bat"));
+    }
 }
 
 TEST_F(PatchRunTest, ABatchFileThatCannotBeCreatedIsReported) {

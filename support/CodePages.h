@@ -1,0 +1,19 @@
+// Text between the program's ANSI code page and the console's OEM code page, in which the
+// command interpreter reads a batch file. Conversions go through Unicode and are exact: a
+// character without a form in the target code page is a failure, never a best-fit stand-in.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Converts text from code page fromCp to toCp; false when a character has no exact form there.
+bool ConvertCodePageExact(const std::string& text, UINT fromCp, UINT toCp, std::string& out);
+
+// length wide characters in the ANSI code page; false when one has no exact ANSI form.
+bool WideToAnsiExact(const wchar_t* text, int length, std::string& out);
+
+// An ANSI path as the command interpreter must read it from a batch file: in the OEM code page.
+inline bool AnsiToOem(const std::string& ansi, std::string& oem) {
+    return ConvertCodePageExact(ansi, CP_ACP, CP_OEMCP, oem);
+}
