@@ -7,13 +7,24 @@ set -euo pipefail
 packages=(cmake ninja-build
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-  googletest wine wine32:i386 wine64 fonts-wine xvfb imagemagick)
+  googletest wine wine32:i386 wine64 fonts-wine xvfb imagemagick locales)
+
+# A German locale gives Wine the German code pages (ANSI 1252, OEM 850) for the tests that need
+# them.
+german_locale() {
+  locale -a 2>/dev/null | grep -qix 'de_DE.utf8' && return 0
+  localedef -i de_DE -f UTF-8 de_DE.UTF-8 ||
+    { echo "deps.sh: generating the de_DE.UTF-8 locale failed" >&2; exit 1; }
+}
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  german_locale
+  exit 0
+fi
 
 echo "Installing: ${missing[*]}"
 if [ "$(id -u)" != 0 ]; then
@@ -26,3 +37,4 @@ if ! apt-get update -q || ! apt-get install -y -q --no-install-recommends "${mis
   echo "deps.sh: installing ${missing[*]} failed; check the network and apt's sources, then run again" >&2
   exit 1
 fi
+german_locale

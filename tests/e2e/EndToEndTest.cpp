@@ -74,6 +74,41 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
     ExpectCdPathRecorded("D:");
 }
 
+TEST_F(EndToEndTest, AFolderTheAnsiCodePageCannotNameIsReachedThroughItsShortForm) {
+    // "Łódź": Ł and ź are not in code page 1252, so no ANSI path names this folder.
+    const wchar_t folder[] = L"C:\\patch\\\u0141\u00f3d\u017a";
+    ASSERT_TRUE(::CreateDirectoryW(folder, nullptr));
+    const std::wstring exe = std::wstring(folder) + L"\\install.exe";
+    const std::string built = BinaryPath("install.exe");
+    ASSERT_TRUE(::CopyFileA(built.c_str(), "C:\\patch\\install.exe", FALSE));
+    ASSERT_TRUE(::MoveFileW(L"C:\\patch\\install.exe", exe.c_str()));
+    // The test starts it by its short form, as an ANSI program can; the program finds its own
+    // way to the folder.
+    wchar_t shortExe[MAX_PATH] = {};
+    ASSERT_GT(::GetShortPathNameW(exe.c_str(), shortExe, MAX_PATH), 0u);
+    std::string shortAnsi;
+    for (const wchar_t* p = shortExe; *p; ++p)
+        shortAnsi += static_cast<char>(*p < 0x80 ? *p : '?');
+    ASSERT_EQ(std::string::npos, shortAnsi.find('?')) << "the short form is not plain ASCII";
+    ASSERT_TRUE(SettingsKeyCreate());
+
+    RemoteProgram program(shortAnsi, "C:\\patch");
+    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
+    HWND hDlg = program.WaitForDialog(kMainCaption);
+    ASSERT_NE(nullptr, hDlg);
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+    EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
+              ReadStubRecord(kRecordPath)["inx"]);
+    ExpectCdPathRecorded("D:");
+    for (const wchar_t* name : {L"\\temp.bat", L"\\setup.inx", L"\\install.exe"}) {
+        const std::wstring path = std::wstring(folder) + name;
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(path.c_str()));
+        ::DeleteFileW(path.c_str());
+    }
+    EXPECT_TRUE(::RemoveDirectoryW(folder));
+}
+
 TEST_F(EndToEndTest, ASecondStartBringsTheRunningCopyToTheFrontAndEnds) {
     RemoteProgram first("C:\\patch\\install.exe", "C:\\patch");
     ASSERT_TRUE(first.Ok()) << "CreateProcess failed: " << first.StartError();

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <sstream>
 
@@ -306,7 +307,12 @@ TEST_F(PatchRunTest, APercentInTheProgramFolderReachesTheCommandInterpreterLiter
 }
 
 TEST_F(PatchRunTest, AFolderWithUmlautsReachesTheCommandInterpreterInItsOemCodePage) {
-    // ANSI 1252 in the program; the command interpreter reads the batch file in the OEM page.
+    // ANSI 1252 in the program; the command interpreter reads the batch file in the OEM page:
+    // 437 in Wine's default pair, 850 where the run is given a German locale.
+    if (const char* oemCp = std::getenv("EXPECT_OEM_CP")) {
+        ASSERT_EQ(static_cast<UINT>(std::atoi(oemCp)), ::GetOEMCP());
+    }
+    ASSERT_EQ(1252u, ::GetACP());
     const std::string folder = "C:\\patch\\J\xFCrgen \xDC"
                                "bung \xE4\xF6\xDF \xC4";
     ASSERT_TRUE(MakeFolder(folder));
