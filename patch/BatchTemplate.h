@@ -3,21 +3,29 @@
 // and deletes the copy again.
 //
 // Placeholders: "%1" the CD drive (D:), "%2" the fixed disk (C:), "%3" the path of the written
-// setup.inx. Lines end in a single line feed; the text ends with one.
+// setup.inx, "%Z" its size in bytes. Lines end in a single line feed; the text ends with one.
+//
+// The batch file exits with 0 when the product's setup was started from a complete copy, and
+// with 2 when the copy or the script swap failed (the clean-up runs either way).
 #pragma once
 
 #include "framework/String.h"
 
-// The template: 13 fixed lines, then one deletion line for each top-level CD entry and one
+// The size placeholder, expanded before "%3".
+extern const char kScriptSizePlaceholder[];
+const unsigned long kBatchExitPatched = 0;
+const unsigned long kBatchExitCopyFailed = 2;
+
+// The template: the patch lines, then one deletion line for each top-level CD entry and one
 // removal line for each of its folders, both in ascending byte order of the names (so upper case
-// before lower case). It is never changed: every run expands a copy of its own.
+// before lower case), then the exit. It is never changed: every run expands a copy of its own.
 extern const CString g_strBatchTemplate;
 
 // Builds the template text from the CD's entries.
 CString BuildBatchTemplate();
 
-// Expands a copy of the template: every "%1" becomes cdDrive, then every "%2" tempDrive, then
-// every "%3" scriptPath. A "%" of the script path is written as "%%", which the command
-// interpreter reads back as one literal "%".
+// Expands a copy of the template: "%Z" becomes scriptSize, then every "%1" cdDrive, every "%2"
+// tempDrive, and every "%3" scriptPath. A "%" of the script path is written as "%%", which the
+// command interpreter reads back as one literal "%".
 CString ExpandBatchTemplate(const CString& cdDrive, const CString& tempDrive,
-                            const CString& scriptPath);
+                            const CString& scriptPath, unsigned long scriptSize);

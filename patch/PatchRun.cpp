@@ -66,12 +66,26 @@ void ShowMessage(CDialog& owner, unsigned nID) {
     owner.MessageBox(LoadResString(nID), kPatchCaption, MB_OK);
 }
 
-bool HasRoomForCopy(const PatchSystem& system, const CString& tempDrive) {
+// The disk must have 680 MiB free, and room for the whole copy of the CD plus the script: a copy
+// that runs into a full disk would leave a broken copy behind.
+bool HasRoomForCopy(const PatchSystem& system, const CString& cdDrive, const CString& tempDrive,
+                    DWORD scriptBytes) {
     LONGLONG freeBytes = 0;
     // A disk whose free space cannot be read is not trusted with the copy.
     if (!system.GetFreeBytes(tempDrive + "\\", freeBytes))
         return false;
-    return static_cast<double>(freeBytes) >= MIN_TEMP_FREE_BYTES;
+    if (static_cast<double>(freeBytes) < MIN_TEMP_FREE_BYTES)
+        return false;
+    // Walking a CD takes a moment (and a spin-up): the wait cursor shows meanwhile.
+    HCURSOR hOldCursor = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    const ULONGLONG clusterBytes = ClusterBytesOf(tempDrive + "\\");
+    ULONGLONG needed = 0;
+    const bool measured = MeasureCdCopy(cdDrive + "\\", clusterBytes, needed);
+    ::SetCursor(hOldCursor);
+    if (!measured)
+        return false;
+    needed += (scriptBytes + clusterBytes - 1) / clusterBytes * clusterBytes;
+    return needed <= static_cast<ULONGLONG>(freeBytes);
 }
 
 // Waits for the batch process in slices, dispatching every waiting message between them so the
@@ -167,7 +181,8 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_FOLDER_NOT_READABLE);
         return false;
     }
-    switch (WritePayload(scriptPath)) {
+    DWORD scriptBytes = 0;
+    switch (WritePayload(scriptPath, scriptBytes)) {
     case PayloadResult::Written:
         break;
     case PayloadResult::MissingResource:
@@ -186,7 +201,7 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_INSERT_CD_RETRY);
         return false;
     }
-    if (!HasRoomForCopy(system, tempDrive)) {
+    if (!HasRoomForCopy(system, cdDrive, tempDrive, scriptBytes)) {
         ShowMessage(dlg, IDS_NO_SPACE);
         return false;
     }
@@ -200,7 +215,8 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     }
 
     const CString batchPath = PathBesideExe(exePath, kBatchFileName);
-    if (!WriteBatchFile(batchPath, ExpandBatchTemplate(cdDrive, tempDrive, batchScriptPath))) {
+    if (!WriteBatchFile(batchPath,
+                        ExpandBatchTemplate(cdDrive, tempDrive, batchScriptPath, scriptBytes))) {
         ShowMessage(dlg, IDS_CANNOT_CREATE_BAT);
         return false;
     }
@@ -220,12 +236,22 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     dlg.EnableWindow(FALSE);
 
     WaitForProcess(hProcess);
+    // The batch file tells whether the product's setup started from a complete copy.
+    DWORD exitCode = kBatchExitCopyFailed;
+    if (!::GetExitCodeProcess(hProcess, &exitCode))
+        exitCode = kBatchExitCopyFailed;
     ::CloseHandle(hProcess);
 
     waitDlg.CloseWindow();
     waitDlg.DestroyWindow();
     host.busy = false;
 
+    if (exitCode != kBatchExitPatched) {
+        // Nothing was installed: the user may choose another disk, or end.
+        dlg.EnableWindow(TRUE);
+        ShowMessage(dlg, IDS_COPY_FAILED);
+        return false;
+    }
     RecordCdPath(cdDrive);
     // The framework's own OK handling, not the dialog's confirming one: the run is complete.
     dlg.CDialog::OnOK();

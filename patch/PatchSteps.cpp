@@ -10,6 +10,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <string>
 
 const char kSettingsKey[] = "SOFTWARE\\Tavix Technologies\\NebuLark 5\\Settings";
 const char kCdPathValue[] = "CDPath";
@@ -32,7 +33,8 @@ static_assert(sizeof(SHELLEXECUTEINFOA) == (sizeof(void*) == 4 ? 60 : 112),
 
 } // namespace
 
-PayloadResult WritePayload(const CString& scriptPath) {
+PayloadResult WritePayload(const CString& scriptPath, DWORD& nWritten) {
+    nWritten = 0;
     HINSTANCE hModule = AfxGetInstanceHandle();
     HRSRC hResource = ::FindResourceA(hModule, MAKEINTRESOURCEA(IDR_PAYLOAD), "RT_RCDATA");
     if (!hResource)
@@ -55,7 +57,56 @@ PayloadResult WritePayload(const CString& scriptPath) {
         ::DeleteFileA(scriptPath);
         return PayloadResult::CannotWrite;
     }
+    nWritten = nBytes;
     return PayloadResult::Written;
+}
+
+namespace {
+
+ULONGLONG RoundUp(ULONGLONG bytes, ULONGLONG clusterBytes) {
+    return (bytes + clusterBytes - 1) / clusterBytes * clusterBytes;
+}
+
+bool MeasureFolder(const std::string& folder, ULONGLONG clusterBytes, ULONGLONG& bytes) {
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = ::FindFirstFileA((folder + "*").c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND; // an empty disc
+    bool ok = true;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            bytes += clusterBytes;
+            ok = MeasureFolder(folder + name + "\\", clusterBytes, bytes) && ok;
+        } else {
+            const ULONGLONG size =
+                (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+            bytes += RoundUp(size, clusterBytes);
+        }
+    } while (::FindNextFileA(hFind, &found));
+    ok = ::GetLastError() == ERROR_NO_MORE_FILES && ok;
+    ::FindClose(hFind);
+    return ok;
+}
+
+} // namespace
+
+bool MeasureCdCopy(const CString& cdRoot, ULONGLONG clusterBytes, ULONGLONG& bytes) {
+    bytes = 0;
+    std::string root = cdRoot.str();
+    if (root.empty() || root.back() != '\\')
+        root += '\\';
+    return MeasureFolder(root, clusterBytes ? clusterBytes : 1, bytes);
+}
+
+ULONGLONG ClusterBytesOf(const CString& root) {
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (!::GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) ||
+        sectorsPerCluster == 0 || bytesPerSector == 0)
+        return 4096;
+    return static_cast<ULONGLONG>(sectorsPerCluster) * bytesPerSector;
 }
 
 bool IsProductCdIn(const CString& cdDrive) {

@@ -9,7 +9,15 @@ enum class PayloadResult { Written, MissingResource, CannotWrite };
 
 // Writes the payload resource byte for byte to scriptPath. A file that could not be written
 // whole is removed again, so no truncated script is left behind as if it were good.
-PayloadResult WritePayload(const CString& scriptPath);
+PayloadResult WritePayload(const CString& scriptPath, DWORD& nWritten);
+
+// The bytes the copy of the CD at cdRoot (D:\) takes on a disk with the given cluster size: each
+// file rounded up to whole clusters, one cluster for each folder. Answers false when the CD cannot
+// be read.
+bool MeasureCdCopy(const CString& cdRoot, ULONGLONG clusterBytes, ULONGLONG& bytes);
+
+// The cluster size of the disk at root, or 4096 when it cannot be asked.
+ULONGLONG ClusterBytesOf(const CString& root);
 
 // Whether cdDrive (D:) is a CD drive holding the product CD: its marker file must be a file
 // with a last-write time the DOS format can hold.

@@ -10,6 +10,7 @@
 #define IDS_CANNOT_START_BAT 13
 #define IDS_TARGET_ENTRY_EXISTS 14 // "%s" stands for the entry's name
 #define IDS_FOLDER_NOT_READABLE 15
+#define IDS_COPY_FAILED 16
 #define IDS_FOLDER_NOT_WRITABLE 17 // "%s" stands for the program's folder
 #define IDS_PATH_TOO_LONG 19
 #define IDS_UNEXPECTED_ERROR 20

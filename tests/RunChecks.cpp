@@ -136,7 +136,8 @@ void ExpectCompletedRun(const std::string& programFolder, const char* cdDrive,
     EXPECT_EQ(PayloadBytes(), script);
     ASSERT_TRUE(ReadFileBytes(programFolder + "temp.bat", batch));
     const CString expanded =
-        ExpandBatchTemplate(cdDrive, tempDrive, (programFolder + "setup.inx").c_str());
+        ExpandBatchTemplate(cdDrive, tempDrive, (programFolder + "setup.inx").c_str(),
+                            static_cast<unsigned long>(PayloadBytes().size()));
     EXPECT_EQ(WithCrLf(expanded.str()) + "\r\n", batch);
 
     auto record = ReadStubRecord(recordPath);

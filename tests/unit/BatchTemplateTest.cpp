@@ -29,58 +29,88 @@ int Count(const std::string& text, const std::string& what) {
 }
 
 // The expansion for the CD in D:, the copy on C: and the script in c:\patch.
-const char kExpectedForDC[] = "       @echo on\n"
-                              "       C:\n"
-                              "       cd \\ \n"
-                              "       xcopy /Y /E \"D:\\*.*\"\n"
-                              "       cd \"Disk1\" \n"
-                              "       del *.inx\n"
-                              "       xcopy /Y \"c:\\patch\\setup.inx\"\n"
-                              "       C: \n"
-                              "       cd \\ \n"
-                              "       \"C:\\Disk1\\setup.exe\"  -noMSI \n"
-                              "\n"
-                              "       C:\n"
-                              "       cd \\\n"
-                              "       del /Q AUTORUN.INF\n"
-                              "       del /Q Autorun.exe\n"
-                              "       del /Q Bestellung.txt\n"
-                              "       del /Q/S DirectX\\*\n"
-                              "       del /Q/S Disk1\\*\n"
-                              "       del /Q/S Docs\\*\n"
-                              "       del /Q/S Extras\\*\n"
-                              "       del /Q/S Fonts\\*\n"
-                              "       del /Q Handbuch.pdf\n"
-                              "       del /Q Liesmich.txt\n"
-                              "       del /Q Lizenz.rtf\n"
-                              "       del /Q Nebulark5.ico\n"
-                              "       del /Q Readme.txt\n"
-                              "       del /Q/S Redist\\*\n"
-                              "       del /Q Support.url\n"
-                              "       del /Q/S Tools\\*\n"
-                              "       del /Q Version.txt\n"
-                              "       del /Q autorun.dat\n"
-                              "       del /Q/S movies\\*\n"
-                              "       del /Q nebulark.cfg\n"
-                              "       del /Q update.txt\n"
-                              "       rmdir  /Q/S DirectX\n"
-                              "       rmdir  /Q/S Disk1\n"
-                              "       rmdir  /Q/S Docs\n"
-                              "       rmdir  /Q/S Extras\n"
-                              "       rmdir  /Q/S Fonts\n"
-                              "       rmdir  /Q/S Redist\n"
-                              "       rmdir  /Q/S Tools\n"
-                              "       rmdir  /Q/S movies\n";
+const char kExpectedForDC[] =
+    "       @echo on\n"
+    "       C:\n"
+    "       cd \\ \n"
+    "       xcopy /Y /E \"D:\\*.*\"\n"
+    "       if errorlevel 1 goto failed\n"
+    "       if not exist \"C:\\Disk1\\setup.exe\" goto failed\n"
+    "       cd \"Disk1\" \n"
+    "       if errorlevel 1 goto failed\n"
+    "       if /I not \"%CD%\"==\"C:\\Disk1\" goto failed\n"
+    "       del *.inx\n"
+    "       xcopy /Y \"c:\\patch\\setup.inx\"\n"
+    "       if errorlevel 1 goto failed\n"
+    "       C: \n"
+    "       cd \\ \n"
+    "       for %%F in (\"C:\\Disk1\\setup.inx\") do if not \"%%~zF\"==\"192437\" "
+    "goto failed\n"
+    "       \"C:\\Disk1\\setup.exe\"  -noMSI \n"
+    "       set NEBULARK_PATCH=0\n"
+    "       goto cleanup\n"
+    "       :failed\n"
+    "       set NEBULARK_PATCH=2\n"
+    "       :cleanup\n"
+    "\n"
+    "       C:\n"
+    "       cd \\\n"
+    "       if /I not \"%CD%\"==\"C:\\\" goto end\n"
+    "       del /Q AUTORUN.INF\n"
+    "       del /Q Autorun.exe\n"
+    "       del /Q Bestellung.txt\n"
+    "       del /Q/S DirectX\\*\n"
+    "       del /Q/S Disk1\\*\n"
+    "       del /Q/S Docs\\*\n"
+    "       del /Q/S Extras\\*\n"
+    "       del /Q/S Fonts\\*\n"
+    "       del /Q Handbuch.pdf\n"
+    "       del /Q Liesmich.txt\n"
+    "       del /Q Lizenz.rtf\n"
+    "       del /Q Nebulark5.ico\n"
+    "       del /Q Readme.txt\n"
+    "       del /Q/S Redist\\*\n"
+    "       del /Q Support.url\n"
+    "       del /Q/S Tools\\*\n"
+    "       del /Q Version.txt\n"
+    "       del /Q autorun.dat\n"
+    "       del /Q/S movies\\*\n"
+    "       del /Q nebulark.cfg\n"
+    "       del /Q update.txt\n"
+    "       rmdir  /Q/S DirectX\n"
+    "       rmdir  /Q/S Disk1\n"
+    "       rmdir  /Q/S Docs\n"
+    "       rmdir  /Q/S Extras\n"
+    "       rmdir  /Q/S Fonts\n"
+    "       rmdir  /Q/S Redist\n"
+    "       rmdir  /Q/S Tools\n"
+    "       rmdir  /Q/S movies\n"
+    "       :end\n"
+    "       exit %NEBULARK_PATCH%\n";
+
+// The template without the guard lines: the 42 lines of the plain patch, unchanged in order.
+std::vector<std::string> WithoutGuards(const std::vector<std::string>& lines) {
+    std::vector<std::string> plain;
+    for (const std::string& line : lines) {
+        const std::string text = line.size() > 7 ? line.substr(7) : std::string();
+        bool guard = false;
+        for (const char* start : {"if ", "for ", "set ", "goto ", ":", "exit "})
+            guard = guard || text.compare(0, std::strlen(start), start) == 0;
+        if (!guard)
+            plain.push_back(line);
+    }
+    return plain;
+}
 
 } // namespace
 
 TEST(BatchTemplateTest, ExpandsToTheExpectedBatchByteForByte) {
     EXPECT_EQ(std::string(kExpectedForDC),
-              ExpandBatchTemplate("D:", "C:", "c:\\patch\\setup.inx").str());
+              ExpandBatchTemplate("D:", "C:", "c:\\patch\\setup.inx", 192437).str());
 }
 
 TEST(BatchTemplateTest, HasFortyTwoLinesIndentedBySevenSpacesButTheEmptyOne) {
-    const std::vector<std::string> lines = Lines(g_strBatchTemplate.str());
+    const std::vector<std::string> lines = WithoutGuards(Lines(g_strBatchTemplate.str()));
     ASSERT_EQ(42u, lines.size());
     EXPECT_EQ(std::string::npos, g_strBatchTemplate.str().find('\r'));
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -98,20 +128,23 @@ TEST(BatchTemplateTest, HasFortyTwoLinesIndentedBySevenSpacesButTheEmptyOne) {
 TEST(BatchTemplateTest, EveryPlaceholderIsReplacedAsOftenAsItOccurs) {
     const std::string raw = g_strBatchTemplate.str();
     EXPECT_EQ(1, Count(raw, "%1"));
-    EXPECT_EQ(4, Count(raw, "%2"));
+    EXPECT_EQ(8, Count(raw, "%2")); // four in the plain patch, four in its guards
     EXPECT_EQ(1, Count(raw, "%3"));
+    EXPECT_EQ(1, Count(raw, "%Z"));
 
-    const std::string expanded = ExpandBatchTemplate("Q:", "W:", "x:\\p\\setup.inx").str();
-    EXPECT_EQ(0, Count(expanded, "%"));
+    const std::string expanded = ExpandBatchTemplate("Q:", "W:", "x:\\p\\setup.inx", 77).str();
+    for (const char* placeholder : {"%1", "%2", "%3", "%Z"})
+        EXPECT_EQ(0, Count(expanded, placeholder)) << placeholder;
     EXPECT_EQ(1, Count(expanded, "Q:"));
-    EXPECT_EQ(4, Count(expanded, "W:"));
+    EXPECT_EQ(8, Count(expanded, "W:"));
     EXPECT_EQ(1, Count(expanded, "x:\\p\\setup.inx"));
+    EXPECT_EQ(1, Count(expanded, "\"%%~zF\"==\"77\""));
 }
 
 TEST(BatchTemplateTest, EachExpansionStartsFromTheUntouchedTemplate) {
     const CString before = g_strBatchTemplate;
-    ExpandBatchTemplate("D:", "C:", "c:\\a\\setup.inx");
-    const std::string second = ExpandBatchTemplate("E:", "H:", "c:\\b\\setup.inx").str();
+    ExpandBatchTemplate("D:", "C:", "c:\\a\\setup.inx", 192437);
+    const std::string second = ExpandBatchTemplate("E:", "H:", "c:\\b\\setup.inx", 192437).str();
     EXPECT_TRUE(before == g_strBatchTemplate);
     EXPECT_EQ(std::string::npos, second.find("D:"));
     EXPECT_EQ(std::string::npos, second.find("c:\\a"));
@@ -119,15 +152,17 @@ TEST(BatchTemplateTest, EachExpansionStartsFromTheUntouchedTemplate) {
 }
 
 TEST(BatchTemplateTest, APercentOfTheScriptPathIsDoubledForTheCommandInterpreter) {
-    const std::string expanded = ExpandBatchTemplate("D:", "C:", "c:\\100%\\setup.inx").str();
+    const std::string expanded =
+        ExpandBatchTemplate("D:", "C:", "c:\\100%\\setup.inx", 192437).str();
     EXPECT_NE(std::string::npos, expanded.find("xcopy /Y \"c:\\100%%\\setup.inx\"\n"));
     // Text the path brings in is not read as a placeholder.
-    const std::string tricky = ExpandBatchTemplate("D:", "C:", "c:\\%1%2\\setup.inx").str();
-    EXPECT_NE(std::string::npos, tricky.find("xcopy /Y \"c:\\%%1%%2\\setup.inx\"\n"));
+    const std::string tricky =
+        ExpandBatchTemplate("D:", "C:", "c:\\%1%2%Z\\setup.inx", 192437).str();
+    EXPECT_NE(std::string::npos, tricky.find("xcopy /Y \"c:\\%%1%%2%%Z\\setup.inx\"\n"));
 }
 
 TEST(BatchTemplateTest, CleanUpNamesEveryCdEntryOnceInByteOrderAndEveryFolderOnceMore) {
-    const std::vector<std::string> lines = Lines(g_strBatchTemplate.str());
+    const std::vector<std::string> lines = WithoutGuards(Lines(g_strBatchTemplate.str()));
     ASSERT_EQ(42u, lines.size());
     const std::string delFolder = "       del /Q/S ", delFile = "       del /Q ",
                       rmdir = "       rmdir  /Q/S ";

@@ -34,6 +34,10 @@ const Message kMessages[] = {
     {IDS_PATH_TOO_LONG,
      L"Der Pfad von install.exe ist zu lang. Bitte kopieren Sie install.exe in einen Ordner mit "
      L"k\u00fcrzerem Pfad, z. B. C:\\Patch, und starten Sie erneut."},
+    {IDS_COPY_FAILED,
+     L"Die CD konnte nicht vollst\u00e4ndig auf das Ziellaufwerk kopiert werden. Es wurde nichts "
+     L"installiert. Bitte pr\u00fcfen Sie, ob das Ziellaufwerk gen\u00fcgend freien Speicher hat "
+     L"und die CD im Laufwerk liegt, und versuchen Sie es erneut."},
     {IDS_FOLDER_NOT_WRITABLE,
      L"Im Ordner %s kann keine Datei angelegt werden. Bitte kopieren Sie install.exe in einen "
      L"Ordner, in dem Sie schreiben d\u00fcrfen, z. B. auf Ihrer Festplatte, und starten Sie "

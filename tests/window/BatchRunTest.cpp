@@ -61,7 +61,7 @@ protected:
 TEST_F(BatchCleanupTest, RemovesTheCopyAndNothingOfTheSameNameDeeperOnTheDisk) {
     LayOutCdCopy("H:");
     // The clean-up part of the batch file: from the second switch to the temp drive on.
-    const std::string expanded = ExpandBatchTemplate("D:", "H:", "c:\\patch\\setup.inx").str();
+    const std::string expanded = ExpandBatchTemplate("D:", "H:", "c:\\patch\\setup.inx", 192437).str();
     const size_t cleanup = expanded.find("\n\n") + 2;
     EXPECT_EQ(0u, RunBatch(expanded.substr(cleanup)));
 

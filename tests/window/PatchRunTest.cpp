@@ -375,6 +375,100 @@ TEST_F(PatchRunTest, AFolderTheCommandInterpreterCannotNameIsReachedByItsShortFo
     }
 }
 
+// A CD file of 750 MiB, sparse (cheap to make and to read), in the sample CD's folder, and what
+// the user keeps on the temp disk T: of exactly 680 MiB. Everything is put back afterwards.
+class CopyFailureTest : public PatchRunTest {
+protected:
+    void SetUp() override {
+        PatchRunTest::SetUp();
+        if (!DriveExists(drives::kFixedExact))
+            GTEST_SKIP() << "the 680 MiB tmpfs disk T: needs a run as root";
+        RemoveTree("T:\\Eigene");
+        ASSERT_TRUE(WriteFileBytes("T:\\mein.inx", "the user's own script"));
+        ASSERT_TRUE(MakeFolder("T:\\Eigene"));
+        ASSERT_TRUE(WriteFileBytes("T:\\Eigene\\Brief.txt", "the user's own letter"));
+    }
+    void TearDown() override {
+        if (!m_bigFile.empty()) {
+            if (m_saved.empty())
+                ::DeleteFileA(m_bigFile.c_str());
+            else
+                WriteFileBytes(m_bigFile, m_saved);
+        }
+        ::DeleteFileA("T:\\mein.inx");
+        RemoveTree("T:\\Eigene");
+        RemoveCdEntriesFrom("T:");
+        PatchRunTest::TearDown();
+    }
+    // Makes (or grows) the CD's file at relative to 750 MiB.
+    void MakeBigCdFile(const std::string& relative) {
+        m_bigFile = BinaryPath("wine/drives/cd-good/" + relative);
+        for (char& ch : m_bigFile)
+            if (ch == '/')
+                ch = '\\';
+        ReadFileBytes(m_bigFile, m_saved);
+        HANDLE h =
+            ::CreateFileA(m_bigFile.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        LARGE_INTEGER size;
+        size.QuadPart = 750LL * 1048576;
+        EXPECT_TRUE(::SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(h));
+        ::CloseHandle(h);
+    }
+    void ExpectUserFilesKeptAndNoCopyLeft() {
+        std::string bytes;
+        EXPECT_TRUE(ReadFileBytes("T:\\mein.inx", bytes) && bytes == "the user's own script");
+        EXPECT_TRUE(ReadFileBytes("T:\\Eigene\\Brief.txt", bytes) &&
+                    bytes == "the user's own letter");
+        EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("T:"));
+        EXPECT_FALSE(PathExists("T:\\setup.inx"));
+    }
+
+    std::string m_bigFile;
+    std::string m_saved;
+};
+
+struct CdShape {
+    const char* bigFile;
+    const char* why;
+};
+const CdShape kCdShapes[] = {
+    {"Handbuch.pdf", "a top-level file, copied before Disk1"},
+    {"Disk1/data2.cab", "a file in Disk1"},
+    {"movies/intro.avi", "a file in a folder copied after Disk1"},
+};
+
+TEST_F(CopyFailureTest, ACdThatCannotFitIsRefusedBeforeAnythingIsWritten) {
+    for (const CdShape& shape : kCdShapes) {
+        SCOPED_TRACE(shape.why);
+        MakeBigCdFile(shape.bigFile);
+        UiDriver ui;
+        EXPECT_EQ(IDABORT, Run("D:\\", "T:\\", ui));
+        ExpectOnlyMessage(ui, IDS_NO_SPACE);
+        EXPECT_FALSE(PathExists("C:\\patch\\temp.bat"));
+        ExpectUserFilesKeptAndNoCopyLeft();
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(CopyFailureTest, ACopyThatFailsInsideTheBatchFileIsReportedAndCleanedUp) {
+    // The space check believes in 100 GiB, so the batch file itself meets the full disk.
+    g_freeSpace = FreeSpace::Fixed;
+    g_freeBytes = 100LL << 30;
+    for (const CdShape& shape : {kCdShapes[0], kCdShapes[1]}) {
+        SCOPED_TRACE(shape.why);
+        MakeBigCdFile(shape.bigFile);
+        UiDriver ui;
+        EXPECT_EQ(IDABORT, Run("D:\\", "T:\\", ui));
+        ExpectOnlyMessage(ui, IDS_COPY_FAILED);
+        ExpectUserFilesKeptAndNoCopyLeft();
+        TearDown();
+        SetUp();
+        g_freeSpace = FreeSpace::Fixed;
+    }
+}
+
 TEST_F(PatchRunTest, ABatchFileThatCannotBeCreatedIsReported) {
     ASSERT_TRUE(MakeFolder("C:\\patch\\temp.bat")); // a folder in its place
     UiDriver ui;
