@@ -201,6 +201,14 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_INSERT_CD_RETRY);
         return false;
     }
+    // A stamp at the temp root: an earlier run was interrupted, and the CD entries there are the
+    // program's own copy. Without a stamp, such entries are the user's and are never touched.
+    if (::GetFileAttributesA(RunStampPath(tempDrive)) != INVALID_FILE_ATTRIBUTES) {
+        if (HasCdEntries(tempDrive) &&
+            dlg.MessageBox(LoadResString(IDS_REMOVE_LEFTOVERS), kPatchCaption, MB_YESNO) != IDYES)
+            return false;
+        RemoveCdLeftovers(tempDrive);
+    }
     if (!HasRoomForCopy(system, cdDrive, tempDrive, scriptBytes)) {
         ShowMessage(dlg, IDS_NO_SPACE);
         return false;
@@ -220,8 +228,13 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_CANNOT_CREATE_BAT);
         return false;
     }
+    if (!WriteRunStamp(tempDrive, cdDrive)) {
+        ShowMessage(dlg, IDS_COPY_FAILED);
+        return false;
+    }
     HANDLE hProcess = system.StartBatchFile(batchPath);
     if (!hProcess) {
+        ::DeleteFileA(RunStampPath(tempDrive));
         ShowMessage(dlg, IDS_CANNOT_START_BAT);
         return false;
     }

@@ -124,6 +124,67 @@ const char* FindCdEntryOnDrive(const CString& drive) {
     return nullptr;
 }
 
+CString RunStampPath(const CString& drive) {
+    return drive + "\\" + kRunStampName;
+}
+
+bool WriteRunStamp(const CString& tempDrive, const CString& cdDrive) {
+    const CString path = RunStampPath(tempDrive);
+    FILE* pFile = std::fopen(path, "w");
+    if (!pFile)
+        return false;
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    const bool bPrinted = std::fprintf(pFile, "CD=%s\nTime=%04u-%02u-%02u %02u:%02u:%02u\n",
+                                       static_cast<const char*>(cdDrive), now.wYear, now.wMonth,
+                                       now.wDay, now.wHour, now.wMinute, now.wSecond) >= 0;
+    if (std::fclose(pFile) == 0 && bPrinted)
+        return true;
+    ::DeleteFileA(path);
+    return false;
+}
+
+bool HasCdEntries(const CString& drive) {
+    return FindCdEntryOnDrive(drive) != nullptr;
+}
+
+namespace {
+
+// Deletes path and, for a real folder, everything in it. A link (junction, symbolic link) is
+// removed itself: what it points to is not the program's.
+void RemoveNoFollow(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        ::SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::DeleteFileA(path.c_str());
+        return;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        WIN32_FIND_DATAA found;
+        HANDLE hFind = ::FindFirstFileA((path + "\\*").c_str(), &found);
+        if (hFind != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = found.cFileName;
+                if (name != "." && name != "..")
+                    RemoveNoFollow(path + "\\" + name);
+            } while (::FindNextFileA(hFind, &found));
+            ::FindClose(hFind);
+        }
+    }
+    ::RemoveDirectoryA(path.c_str());
+}
+
+} // namespace
+
+void RemoveCdLeftovers(const CString& drive) {
+    for (const CdEntry& entry : kCdEntries)
+        RemoveNoFollow((drive + "\\" + entry.name).str());
+    ::DeleteFileA(RunStampPath(drive));
+}
+
 bool WriteBatchFile(const CString& batchPath, const CString& text) {
     FILE* pFile = std::fopen(batchPath, "w+");
     if (!pFile)

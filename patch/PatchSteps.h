@@ -27,6 +27,17 @@ bool IsProductCdIn(const CString& cdDrive);
 // file would overwrite such an entry and then delete it.
 const char* FindCdEntryOnDrive(const CString& drive);
 
+// Writes the stamp at the root of tempDrive (C:) that marks a copy there as the program's own:
+// the CD drive and the time. False when it cannot be written.
+bool WriteRunStamp(const CString& tempDrive, const CString& cdDrive);
+// The stamp's path at the root of drive.
+CString RunStampPath(const CString& drive);
+// Whether any of the CD's top-level names exists at the root of drive.
+bool HasCdEntries(const CString& drive);
+// Removes those of the CD's top-level names that exist at the root of drive, and the stamp.
+// Folder links and junctions are removed as links, never followed.
+void RemoveCdLeftovers(const CString& drive);
+
 // Writes the batch text to batchPath in text mode (each line feed as CR LF), followed by one more
 // line feed. A file that could not be written whole is removed again.
 bool WriteBatchFile(const CString& batchPath, const CString& text);

@@ -12,6 +12,7 @@
 #define IDS_FOLDER_NOT_READABLE 15
 #define IDS_COPY_FAILED 16
 #define IDS_FOLDER_NOT_WRITABLE 17 // "%s" stands for the program's folder
+#define IDS_REMOVE_LEFTOVERS 18
 #define IDS_PATH_TOO_LONG 19
 #define IDS_UNEXPECTED_ERROR 20
 

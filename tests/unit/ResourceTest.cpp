@@ -31,6 +31,9 @@ const Message kMessages[] = {
     {IDS_FOLDER_NOT_READABLE,
      L"Der Ordner von install.exe enth\u00e4lt Zeichen, die die Eingabeaufforderung nicht lesen "
      L"kann. Bitte kopieren Sie install.exe in einen Ordner mit einfachem Namen, z. B. C:\\Patch."},
+    {IDS_REMOVE_LEFTOVERS,
+     L"Auf dem Ziellaufwerk liegen noch Dateien einer abgebrochenen Installation von der "
+     L"NebuLark 5 CD. Sollen diese Dateien jetzt gel\u00f6scht werden?"},
     {IDS_PATH_TOO_LONG,
      L"Der Pfad von install.exe ist zu lang. Bitte kopieren Sie install.exe in einen Ordner mit "
      L"k\u00fcrzerem Pfad, z. B. C:\\Patch, und starten Sie erneut."},

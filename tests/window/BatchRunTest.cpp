@@ -61,13 +61,28 @@ protected:
 TEST_F(BatchCleanupTest, RemovesTheCopyAndNothingOfTheSameNameDeeperOnTheDisk) {
     LayOutCdCopy("H:");
     // The clean-up part of the batch file: from the second switch to the temp drive on.
-    const std::string expanded = ExpandBatchTemplate("D:", "H:", "c:\\patch\\setup.inx", 192437).str();
+    const std::string expanded =
+        ExpandBatchTemplate("D:", "H:", "c:\\patch\\setup.inx", 192437).str();
     const size_t cleanup = expanded.find("\n\n") + 2;
     EXPECT_EQ(0u, RunBatch(expanded.substr(cleanup)));
 
     for (const CdEntry& entry : kCdEntries)
         EXPECT_FALSE(PathExists(std::string("H:\\") + entry.name)) << entry.name;
     EXPECT_TRUE(PathExists("H:\\Archiv\\Disk1\\keep.txt"));
+}
+
+TEST_F(BatchCleanupTest, WhenTheTempDiskCannotBeEnteredNothingIsDeletedWhereverTheBatchStands) {
+    // The temp disk Y: is gone (unplugged during the setup); the batch file stands on H:\, where
+    // the CD's names are the user's own.
+    LayOutCdCopy("H:");
+    char previous[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryA("H:\\"));
+    const std::string expanded =
+        ExpandBatchTemplate("D:", "Y:", "c:\\patch\\setup.inx", 192437).str();
+    RunBatch(expanded.substr(expanded.find("\n\n") + 2));
+    ::SetCurrentDirectoryA(previous);
+    EXPECT_EQ(21u, CdEntriesOn("H:").size());
 }
 
 TEST_F(BatchCleanupTest, AFolderDeletionWithoutTheStarWouldWalkTheWholeDisk) {

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -79,8 +80,10 @@ protected:
         g_noShortNames = false;
         g_freeSpace = FreeSpace::Real;
         g_failStart = false;
-        for (const char* drive : {drives::kFixed, drives::kFixedSecond, drives::kFixedExact})
+        for (const char* drive : {drives::kFixed, drives::kFixedSecond, drives::kFixedExact}) {
             RemoveCdEntriesFrom(drive);
+            ::DeleteFileA((std::string(drive) + "\\" + kRunStampName).c_str());
+        }
         RemoveTree("H:\\Tools");
         RemoveTree("C:\\patch");
         RemoveTree("C:\\records");
@@ -438,6 +441,27 @@ const CdShape kCdShapes[] = {
     {"movies/intro.avi", "a file in a folder copied after Disk1"},
 };
 
+TEST(CdMeasureTest, SumsClustersOfFilesAndFoldersAndWalksALargeCdQuickly) {
+    TempFolder cd;
+    ASSERT_FALSE(cd.path().empty());
+    // 50 folders of 60 files each, 1 to 60 bytes: each file takes one 4096-byte cluster.
+    for (int folder = 0; folder < 50; ++folder) {
+        const std::string dir = cd / ("f" + std::to_string(folder));
+        ASSERT_TRUE(MakeFolder(dir));
+        for (int file = 1; file <= 60; ++file)
+            ASSERT_TRUE(WriteFileBytes(dir + "\\" + std::to_string(file), std::string(file, 'x')));
+    }
+    ASSERT_TRUE(WriteFileBytes(cd / "big", std::string(4097, 'x'))); // two clusters
+    ULONGLONG bytes = 0;
+    const DWORD start = ::GetTickCount();
+    ASSERT_TRUE(MeasureCdCopy(cd.path().c_str(), 4096, bytes));
+    const DWORD elapsed = ::GetTickCount() - start;
+    EXPECT_EQ((50ull + 3000ull + 2ull) * 4096ull, bytes);
+    EXPECT_LT(elapsed, 200u) << "walking 3000 files in 50 folders";
+    std::printf("walk of 3000 files in 50 folders: %lu ms\n", static_cast<unsigned long>(elapsed));
+    EXPECT_FALSE(MeasureCdCopy("Q:\\", 4096, bytes)) << "a drive that cannot be read";
+}
+
 TEST_F(CopyFailureTest, ACdThatCannotFitIsRefusedBeforeAnythingIsWritten) {
     for (const CdShape& shape : kCdShapes) {
         SCOPED_TRACE(shape.why);
@@ -469,6 +493,59 @@ TEST_F(CopyFailureTest, ACopyThatFailsInsideTheBatchFileIsReportedAndCleanedUp) 
     }
 }
 
+// What an interrupted run leaves at a disk's root: the copy of the CD and the program's stamp.
+void LayOutInterruptedRun(const std::string& drive) {
+    for (const CdEntry& entry : kCdEntries) {
+        const std::string path = drive + "\\" + entry.name;
+        if (entry.isFolder) {
+            ASSERT_TRUE(MakeFolder(path));
+            ASSERT_TRUE(WriteFileBytes(path + "\\copied.txt", "x"));
+        } else {
+            ASSERT_TRUE(WriteFileBytes(path, "x"));
+        }
+    }
+    ASSERT_TRUE(WriteFileBytes(drive + "\\" + kRunStampName, "CD=D:\r\n"));
+}
+
+TEST_F(PatchRunTest, LeftoversOfAnInterruptedRunAreRemovedOnlyWhenTheUserSaysSo) {
+    ASSERT_TRUE(MakeFolder("H:\\Eigene"));
+    ASSERT_TRUE(WriteFileBytes("H:\\Eigene\\Disk1.txt", "the user's own"));
+    LayOutInterruptedRun("H:");
+    {
+        SCOPED_TRACE("No: nothing is touched, the dialog stays");
+        UiDriver ui;
+        ui.AnswerWith(IDNO);
+        EXPECT_EQ(IDABORT, Run("D:\\", "H:\\", ui));
+        ASSERT_EQ(1u, ui.boxes().size());
+        EXPECT_EQ(LoadResString(IDS_REMOVE_LEFTOVERS).str(), ui.boxes()[0].text);
+        EXPECT_EQ((std::vector<int>{IDYES, IDNO}), ui.boxes()[0].buttons);
+        EXPECT_EQ(21u, CdEntriesOn("H:").size());
+        EXPECT_TRUE(PathExists(std::string("H:\\") + kRunStampName));
+        EXPECT_TRUE(StubRecord().empty());
+    }
+    {
+        SCOPED_TRACE("Yes: the leftovers go and the run completes");
+        UiDriver ui;
+        ui.AnswerWith(IDYES);
+        EXPECT_EQ(IDOK, Run("D:\\", "H:\\", ui));
+        EXPECT_EQ(1u, ui.boxes().size());
+        EXPECT_EQ(1u, StubRecord()["exe"].size());
+        EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("H:"));
+        EXPECT_FALSE(PathExists(std::string("H:\\") + kRunStampName)) << "the batch file keeps it";
+        ExpectCdPathRecorded("D:");
+    }
+    EXPECT_TRUE(PathExists("H:\\Eigene\\Disk1.txt"));
+    RemoveTree("H:\\Eigene");
+}
+
+TEST_F(PatchRunTest, AStampWithoutACopyBesideItIsSimplyRemoved) {
+    ASSERT_TRUE(WriteFileBytes(std::string("H:\\") + kRunStampName, "CD=D:\r\n"));
+    UiDriver ui;
+    EXPECT_EQ(IDOK, Run("D:\\", "H:\\", ui));
+    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_FALSE(PathExists(std::string("H:\\") + kRunStampName));
+}
+
 TEST_F(PatchRunTest, ABatchFileThatCannotBeCreatedIsReported) {
     ASSERT_TRUE(MakeFolder("C:\\patch\\temp.bat")); // a folder in its place
     UiDriver ui;
@@ -486,6 +563,7 @@ TEST_F(PatchRunTest, ABatchFileThatCannotBeStartedIsAFailureAndRecordsNothing) {
     DWORD type;
     EXPECT_FALSE(ReadCdPath(cdPath, type));
     EXPECT_EQ(nullptr, FindThreadDialog("Warning"));
+    EXPECT_FALSE(PathExists(std::string("C:\\") + kRunStampName)) << "the stamp is left";
 }
 
 TEST_F(PatchRunTest, AUsersOwnEntryWithACdNameOnTheTargetStopsTheRunAndIsKept) {
