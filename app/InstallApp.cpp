@@ -1,13 +1,14 @@
 #include "InstallApp.h"
 
+#include "patch/PatchRun.h"
 #include "ui/GuardedModal.h"
 #include "ui/InstallDlg.h"
 
-const char kSingleInstanceMutex[] = "Global\\TavixTechnologies.NebuLark5.Install";
-
 namespace {
 
-const char kMainCaption[] = "NebuLark 5 Installation";
+// One run at a time, across sessions and for both builds: a second copy would rewrite temp.bat
+// and delete the CD copy that the first copy's setup is running from.
+const char kSingleInstanceMutex[] = "Global\\TavixTechnologies.NebuLark5.Install";
 
 struct RunningDialog {
     DWORD ownPid;
@@ -23,11 +24,22 @@ BOOL CALLBACK FindRunningDialog(HWND hWnd, LPARAM lParam) {
     ::GetClassNameA(hWnd, className, sizeof className);
     ::GetWindowTextA(hWnd, caption, sizeof caption);
     if (pid == found.ownPid || lstrcmpA(className, "#32770") != 0 ||
-        lstrcmpA(caption, kMainCaption) != 0)
+        lstrcmpA(caption, kPatchCaption) != 0)
         return TRUE;
-    // The main dialog, or a message box of the run (same caption): either is where the user is.
+    // The main dialog, or a message box of the run (the same caption): either is where the user is.
     found.hWnd = ::GetLastActivePopup(hWnd);
     return FALSE;
+}
+
+// Brings the main dialog of a copy that already runs to the front.
+void ActivateRunningInstance() {
+    RunningDialog found = {::GetCurrentProcessId(), nullptr};
+    ::EnumWindows(FindRunningDialog, reinterpret_cast<LPARAM>(&found));
+    if (!found.hWnd)
+        return;
+    if (::IsIconic(found.hWnd))
+        ::ShowWindow(found.hWnd, SW_RESTORE);
+    ::SetForegroundWindow(found.hWnd);
 }
 
 } // namespace
@@ -38,17 +50,6 @@ CInstallApp theApp;
 CInstallApp::~CInstallApp() {
     if (m_hInstanceMutex)
         ::CloseHandle(m_hInstanceMutex);
-}
-
-bool ActivateRunningInstance() {
-    RunningDialog found = {::GetCurrentProcessId(), nullptr};
-    ::EnumWindows(FindRunningDialog, reinterpret_cast<LPARAM>(&found));
-    if (!found.hWnd)
-        return false;
-    if (::IsIconic(found.hWnd))
-        ::ShowWindow(found.hWnd, SW_RESTORE);
-    ::SetForegroundWindow(found.hWnd);
-    return true;
 }
 
 BOOL CInstallApp::InitInstance() {

@@ -6,10 +6,6 @@
 // The framework's standard help command.
 const UINT ID_HELP = 0xE146;
 
-// One run at a time, across sessions and for both builds: a second copy would rewrite temp.bat
-// and delete the CD copy that the first copy's setup is running from.
-extern const char kSingleInstanceMutex[];
-
 class CInstallApp : public CWinApp {
 public:
     ~CInstallApp() override;
@@ -21,6 +17,3 @@ private:
     HANDLE m_hInstanceMutex = nullptr;
     int m_nExitCode = 0;
 };
-
-// Brings the main dialog of a copy that already runs to the front; false if none is found.
-bool ActivateRunningInstance();

@@ -18,6 +18,14 @@ namespace {
 
 const DWORD kWaitSliceMs = 1000;
 
+// The short form of an existing wide path, exact in the ANSI code page.
+bool ShortFormInAnsi(const wchar_t* wide, std::string& ansi) {
+    wchar_t shortForm[MAX_PATH + 1] = {};
+    const DWORD length = ::GetShortPathNameW(wide, shortForm, MAX_PATH);
+    return length != 0 && length < MAX_PATH &&
+           WideToAnsiExact(shortForm, static_cast<int>(length), ansi);
+}
+
 ModulePathStatus RealModuleFileName(std::string& path) {
     // The wide name reaches a folder whose name the ANSI code page cannot write (C:\Łódź on a
     // German system), through its short form.
@@ -28,28 +36,17 @@ ModulePathStatus RealModuleFileName(std::string& path) {
         return ModulePathStatus::TooLong;
     if (length == 0)
         return ModulePathStatus::NotNameable;
-    if (WideToAnsiExact(wide, static_cast<int>(length), path))
+    if (WideToAnsiExact(wide, static_cast<int>(length), path) || ShortFormInAnsi(wide, path))
         return ModulePathStatus::Ok;
-    wchar_t shortForm[MAX_PATH + 1] = {};
-    const DWORD shortLength = ::GetShortPathNameW(wide, shortForm, MAX_PATH);
-    if (shortLength == 0 || shortLength >= MAX_PATH)
-        return ModulePathStatus::NotNameable;
-    return WideToAnsiExact(shortForm, static_cast<int>(shortLength), path)
-               ? ModulePathStatus::Ok
-               : ModulePathStatus::NotNameable;
+    return ModulePathStatus::NotNameable;
 }
 
 std::string RealShortPathName(const std::string& path) {
     wchar_t wide[MAX_PATH] = {};
     if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide, MAX_PATH) <= 0)
         return std::string();
-    wchar_t shortForm[MAX_PATH + 1] = {};
-    const DWORD length = ::GetShortPathNameW(wide, shortForm, MAX_PATH);
     std::string ansi;
-    if (length == 0 || length >= MAX_PATH ||
-        !WideToAnsiExact(shortForm, static_cast<int>(length), ansi))
-        return std::string();
-    return ansi;
+    return ShortFormInAnsi(wide, ansi) ? ansi : std::string();
 }
 
 bool RealFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
@@ -84,7 +81,7 @@ bool HasRoomForCopy(const PatchSystem& system, const CString& cdDrive, const CSt
     ::SetCursor(hOldCursor);
     if (!measured)
         return false;
-    needed += (scriptBytes + clusterBytes - 1) / clusterBytes * clusterBytes;
+    needed += RoundUpToClusters(scriptBytes, clusterBytes);
     return needed <= static_cast<ULONGLONG>(freeBytes);
 }
 
@@ -204,7 +201,7 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     // A stamp at the temp root: an earlier run was interrupted, and the CD entries there are the
     // program's own copy. Without a stamp, such entries are the user's and are never touched.
     if (::GetFileAttributesA(RunStampPath(tempDrive)) != INVALID_FILE_ATTRIBUTES) {
-        if (HasCdEntries(tempDrive) &&
+        if (FindCdEntryOnDrive(tempDrive) &&
             dlg.MessageBox(LoadResString(IDS_REMOVE_LEFTOVERS), kPatchCaption, MB_YESNO) != IDYES)
             return false;
         RemoveCdLeftovers(tempDrive);

@@ -61,11 +61,11 @@ PayloadResult WritePayload(const CString& scriptPath, DWORD& nWritten) {
     return PayloadResult::Written;
 }
 
-namespace {
-
-ULONGLONG RoundUp(ULONGLONG bytes, ULONGLONG clusterBytes) {
+ULONGLONG RoundUpToClusters(ULONGLONG bytes, ULONGLONG clusterBytes) {
     return (bytes + clusterBytes - 1) / clusterBytes * clusterBytes;
 }
+
+namespace {
 
 bool MeasureFolder(const std::string& folder, ULONGLONG clusterBytes, ULONGLONG& bytes) {
     WIN32_FIND_DATAA found;
@@ -83,7 +83,7 @@ bool MeasureFolder(const std::string& folder, ULONGLONG clusterBytes, ULONGLONG&
         } else {
             const ULONGLONG size =
                 (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-            bytes += RoundUp(size, clusterBytes);
+            bytes += RoundUpToClusters(size, clusterBytes);
         }
     } while (::FindNextFileA(hFind, &found));
     ok = ::GetLastError() == ERROR_NO_MORE_FILES && ok;
@@ -142,10 +142,6 @@ bool WriteRunStamp(const CString& tempDrive, const CString& cdDrive) {
         return true;
     ::DeleteFileA(path);
     return false;
-}
-
-bool HasCdEntries(const CString& drive) {
-    return FindCdEntryOnDrive(drive) != nullptr;
 }
 
 namespace {

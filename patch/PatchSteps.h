@@ -16,6 +16,9 @@ PayloadResult WritePayload(const CString& scriptPath, DWORD& nWritten);
 // be read.
 bool MeasureCdCopy(const CString& cdRoot, ULONGLONG clusterBytes, ULONGLONG& bytes);
 
+// bytes rounded up to whole clusters of clusterBytes.
+ULONGLONG RoundUpToClusters(ULONGLONG bytes, ULONGLONG clusterBytes);
+
 // The cluster size of the disk at root, or 4096 when it cannot be asked.
 ULONGLONG ClusterBytesOf(const CString& root);
 
@@ -32,8 +35,6 @@ const char* FindCdEntryOnDrive(const CString& drive);
 bool WriteRunStamp(const CString& tempDrive, const CString& cdDrive);
 // The stamp's path at the root of drive.
 CString RunStampPath(const CString& drive);
-// Whether any of the CD's top-level names exists at the root of drive.
-bool HasCdEntries(const CString& drive);
 // Removes those of the CD's top-level names that exist at the root of drive, and the stamp.
 // Folder links and junctions are removed as links, never followed.
 void RemoveCdLeftovers(const CString& drive);

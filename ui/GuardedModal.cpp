@@ -1,6 +1,7 @@
 #include "GuardedModal.h"
 
 #include "framework/ResString.h"
+#include "patch/PatchRun.h"
 #include "res/resource.h"
 
 bool RunModalGuarded(CDialog& dlg) {
@@ -8,8 +9,7 @@ bool RunModalGuarded(CDialog& dlg) {
         dlg.DoModal();
         return true;
     } catch (...) {
-        ::MessageBoxA(nullptr, LoadResString(IDS_UNEXPECTED_ERROR), "NebuLark 5 Installation",
-                      MB_OK);
+        ::MessageBoxA(nullptr, LoadResString(IDS_UNEXPECTED_ERROR), kPatchCaption, MB_OK);
         return false;
     }
 }
