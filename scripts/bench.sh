@@ -5,8 +5,9 @@
 #  2. the patch run's own overhead: "Weiter >>>" to the program's end, against running the same
 #     temp.bat directly in the same prefix, on a sample CD of 128 MiB. The overhead must stay
 #     within one wait slice (1 s) plus 5 % of the batch file's time.
-# It measures the i686 product where the host runs 32-bit code, else the x86_64 twin
-# (INSTALL_ONLY_X86_64=1 chooses the twin on any host), and says which.
+# It measures the i686 product where the host runs 32-bit code (natively or through qemu
+# user-mode), else the x86_64 twin (INSTALL_ONLY_X86_64=1 chooses the twin on any host), and says
+# which.
 set -euo pipefail
 repo=$(dirname "$(dirname "$(readlink -f "$0")")")
 root=${BUILD_DIR:-$repo/build}
@@ -17,13 +18,16 @@ bash "$repo/scripts/deps.sh"
 source "$repo/scripts/build.sh"
 source "$repo/scripts/wine-arch.sh"
 build_target_only i686 "$root/i686" "${tools[@]}" >/dev/null
-if why=$(host_runs_win32 "$root/i686/tests/probe.exe" "$root/i686/wine/prefix"); then
+trap i686_release EXIT
+trap 'exit 130' INT TERM HUP
+i686_choose "$root/i686/tests/probe.exe" "$root/i686"
+if [ "$I686_MODE" != none ]; then
   arch=i686
 else
   arch=x86_64
   build_target_only x86_64 "$root/x86_64" "${tools[@]}" >/dev/null
 fi
-echo "target: the $arch build ($why)"
+echo "target: the $arch build ($I686_MODE: $I686_WHY)"
 build=$root/$arch
 
 WINE_FORCE_XVFB=${WINE_FORCE_XVFB-1}

@@ -2,8 +2,9 @@
 # The main job: builds install.exe and runs it under Wine against the sample product CD in D:.
 # With $DISPLAY set you drive the dialog yourself; without it the run goes through the dialog by
 # itself under a private X server and reports what happened.
-# It runs the i686 product where the host runs 32-bit code, else its x86_64 twin
-# (INSTALL_ONLY_X86_64=1 chooses the twin on any host).
+# It runs the i686 product: natively where the kernel runs 32-bit code, else through qemu
+# user-mode (registered for this run only). Where neither can be, it runs the x86_64 twin
+# (INSTALL_ONLY_X86_64=1 chooses the twin on any host, INSTALL_NO_QEMU=1 rules qemu out).
 set -euo pipefail
 repo=$(dirname "$(dirname "$(readlink -f "$0")")")
 root=${BUILD_DIR:-$repo/build}
@@ -13,14 +14,22 @@ bash "$repo/scripts/deps.sh"
 source "$repo/scripts/build.sh"
 source "$repo/scripts/wine-arch.sh"
 build_target_only i686 "$root/i686" "${tools[@]}" >/dev/null
-if why=$(host_runs_win32 "$root/i686/tests/probe.exe" "$root/i686/wine/prefix"); then
-  arch=i686
-  echo "== running the i686 product: $why"
-else
-  arch=x86_64
-  echo "== running the x86_64 twin of the product: $why"
-  build_target_only x86_64 "$root/x86_64" "${tools[@]}" >/dev/null
-fi
+# A qemu entry made for this run goes with it, however the run ends.
+trap i686_release EXIT
+trap 'exit 130' INT TERM HUP
+i686_choose "$root/i686/tests/probe.exe" "$root/i686"
+case $I686_MODE in
+  native)
+    arch=i686
+    echo "== running the i686 product: $I686_WHY" ;;
+  qemu)
+    arch=i686
+    echo "== running the i686 product under wine32 through qemu user-mode: $I686_WHY" ;;
+  *)
+    arch=x86_64
+    echo "== running the x86_64 twin of the product: $I686_WHY"
+    build_target_only x86_64 "$root/x86_64" "${tools[@]}" >/dev/null ;;
+esac
 build=$root/$arch
 shots=$build/screenshots
 
@@ -41,7 +50,7 @@ rm -f "$c/patch/setup.inx" "$c/patch/temp.bat" "$c/records/setup-run.txt" "$shot
 # prefix, under Wow6432Node), where both builds record CDPath.
 key='HKLM\SOFTWARE\Tavix Technologies\NebuLark 5\Settings'
 view=()
-[ "$arch" = x86_64 ] && view=(/reg:32)
+[ "$WINEARCH" = win64 ] && view=(/reg:32)
 for v in "${view[@]}" ""; do
   timeout 60 wine reg add "$key" /f $v </dev/null >/dev/null 2>&1 ||
     { echo "main.sh: could not create the product's settings key in the prefix" >&2; exit 1; }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds install.exe and its tests for i686 (the product) and x86_64
 # (its twin), and runs every suite the host can run under Wine, each in a private prefix with an
-# X server of its own. Where the host runs no 32-bit code, the i686 program is checked by reading
-# its file from the x86_64 suite. INSTALL_ONLY_X86_64=1 takes that path on any host.
+# X server of its own. Where the kernel runs no 32-bit code, the i686 suite runs through qemu
+# user-mode (registered for this run only); where that cannot be, the i686 program is checked by
+# reading its file from the x86_64 suite. INSTALL_ONLY_X86_64=1 takes that path on any host,
+# INSTALL_NO_QEMU=1 rules qemu out.
 set -euo pipefail
 repo=$(dirname "$(dirname "$(readlink -f "$0")")")
 build=${BUILD_DIR:-$repo/build}
@@ -13,13 +15,21 @@ source "$repo/scripts/wine-arch.sh"
 build_target i686 "$build/i686"
 build_target x86_64 "$build/x86_64" -DINSTALL_I686_EXE="$build/i686/install.exe"
 
-if why=$(host_runs_win32 "$build/i686/tests/probe.exe" "$build/i686/wine/prefix"); then
-  targets=(i686 x86_64)
-  echo "[test] running the i686 and the x86_64 suites: $why"
-else
-  targets=(x86_64)
-  echo "[test] running the x86_64 suite only, and checking the i686 install.exe by reading its file: $why"
-fi
+# A qemu entry made for this run goes with it, however the run ends.
+trap i686_release EXIT
+trap 'exit 130' INT TERM HUP
+i686_choose "$build/i686/tests/probe.exe" "$build/i686"
+case $I686_MODE in
+  native)
+    targets=(i686 x86_64)
+    echo "[test] running the i686 and the x86_64 suites: $I686_WHY" ;;
+  qemu)
+    targets=(i686 x86_64)
+    echo "[test] running the i686 product's suite under wine32 through qemu user-mode, and the x86_64 suite: $I686_WHY" ;;
+  *)
+    targets=(x86_64)
+    echo "[test] running the x86_64 suite only, and checking the i686 install.exe by reading its file: $I686_WHY" ;;
+esac
 
 WINE_FORCE_XVFB=${WINE_FORCE_XVFB-1}
 status=0 passed=0 failed=0 summary=()
@@ -28,6 +38,11 @@ for arch in "${targets[@]}"; do
   rm -f "$log"
   (
     source "$repo/scripts/wine-env.sh"
+    # Under qemu every 32-bit process starts slowly: the tests' own time limits stretch by this.
+    if [ "$arch" = i686 ] && [ "$I686_MODE" = qemu ]; then
+      export INSTALL_TEST_TIME_SCALE=4
+      cmake -DINSTALL_TEST_TIMEOUT=$((240 * INSTALL_TEST_TIME_SCALE)) "$build/$arch" >/dev/null
+    fi
     wine_start "$build/$arch" || { echo "[test] the $arch Wine prefix could not be set up" >&2; exit 1; }
     timeout 1500 ctest --test-dir "$build/$arch" --output-on-failure --timeout 300 -O "$log" "$@"
   ) || status=1

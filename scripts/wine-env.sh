@@ -20,22 +20,36 @@ WINE_MOUNTS=()
 wine_log() { printf '[wine-env] %s\n' "$*" >&2; }
 
 # Debian's wine and wineboot pick the 32-bit loader whenever wine32 is installed: a 64-bit prefix
-# gets shims first on PATH that call wine64 directly.
+# gets shims first on PATH that call wine64 directly. Debian's wineserver picks the 64-bit server
+# whenever wine64 is installed, which turns a new 32-bit prefix into a 64-bit installation: every
+# prefix gets a shim for the server of its own width. Under qemu user-mode (INSTALL_WINE_QEMU) the
+# i686 build has a 64-bit prefix too, made and booted natively by wine64, while its 32-bit programs
+# go through Debian's wine and so through wine32's loader under qemu.
 wine_select_arch() { # build folder
   local arch bin
   arch=$(pe_machine "$1/install.exe")
-  if [ "$arch" = x86_64 ]; then
-    export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
-    bin=$1/wine/bin
+  bin=$1/wine/bin
+  if [ "$arch" = x86_64 ] || [ -n "${INSTALL_WINE_QEMU:-}" ]; then
+    export WINEARCH=win64
     mkdir -p "$bin"
-    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/wine"
+    if [ "$arch" = x86_64 ]; then
+      export WINELOADER=/usr/lib/wine/wine64
+      printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/wine"
+    else
+      unset WINELOADER
+      rm -f "$bin/wine"
+    fi
     printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot.exe "$@"\n' >"$bin/wineboot"
-    chmod +x "$bin/wine" "$bin/wineboot"
-    case ":$PATH:" in *":$bin:"*) ;; *) export PATH="$bin:$PATH" ;; esac
+    printf '#!/bin/sh\nexec /usr/lib/wine/wineserver64 "$@"\n' >"$bin/wineserver"
   else
     export WINEARCH=win32
     unset WINELOADER
+    mkdir -p "$bin"
+    rm -f "$bin/wine" "$bin/wineboot"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wineserver32 "$@"\n' >"$bin/wineserver"
   fi
+  chmod +x "$bin"/*
+  case ":$PATH:" in *":$bin:"*) ;; *) export PATH="$bin:$PATH" ;; esac
 }
 
 # The Windows path of a Unix path, through Wine's Z: drive.
@@ -57,7 +71,7 @@ wine_start_x() {
 
 wine_server_up() {
   wineserver -p </dev/null >/dev/null 2>&1 &
-  timeout 120 wine wineboot </dev/null >/dev/null 2>&1 || true
+  timeout 120 wineboot </dev/null >/dev/null 2>&1 || true
 }
 
 wine_server_down() {
@@ -75,7 +89,8 @@ wine_make_prefix() {
       wine_log "check that Wine runs on this host (scripts/deps.sh installs it), then run again"
       return 1
     fi
-    timeout 60 wineserver -w </dev/null >/dev/null 2>&1 || true
+    # The server runs on until told: stop it, so the prefix is written out whole.
+    wine_server_down
   fi
   # The test programs start only in a prefix that carries this marker: they delete folders such
   # as C:\Docs, which on a real machine would be a user's own.
@@ -146,7 +161,8 @@ wine_start() { # build folder
   local build
   build=$(readlink -f "$1")
   export WINEPREFIX=$build/wine/prefix
-  trap wine_stop EXIT
+  # Wine stops first; then a qemu entry this run made goes (wine-arch.sh).
+  trap 'wine_stop; i686_release' EXIT
   wine_select_arch "$build"
   wine_start_x
   wine_make_prefix || return 1

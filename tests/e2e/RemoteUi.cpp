@@ -1,5 +1,7 @@
 #include "RemoteUi.h"
 
+#include "TimeLimits.h"
+
 #include <commctrl.h>
 
 #include <vector>
@@ -61,6 +63,7 @@ HWND RemoteProgram::FindWindowOf(const char* caption, bool messageBox) const {
 }
 
 HWND RemoteProgram::WaitForWindow(const char* caption, bool messageBox, DWORD timeoutMs) const {
+    timeoutMs = ScaledMs(timeoutMs);
     const DWORD start = ::GetTickCount();
     do {
         if (HWND hWnd = FindWindowOf(caption, messageBox))
@@ -117,7 +120,7 @@ std::string RemoteProgram::ItemText(HWND hCombo, int index) const {
 }
 
 DWORD RemoteProgram::WaitForExit(DWORD timeoutMs) const {
-    if (::WaitForSingleObject(m_pi.hProcess, timeoutMs) != WAIT_OBJECT_0)
+    if (::WaitForSingleObject(m_pi.hProcess, ScaledMs(timeoutMs)) != WAIT_OBJECT_0)
         return STILL_ACTIVE;
     DWORD code = 0;
     ::GetExitCodeProcess(m_pi.hProcess, &code);

@@ -1,5 +1,7 @@
 #include "UiDriver.h"
 
+#include "TimeLimits.h"
+
 #include <algorithm>
 
 namespace {
@@ -68,7 +70,8 @@ HWND FindThreadDialog(const char* caption) {
     return nullptr;
 }
 
-UiDriver::UiDriver(DWORD deadlineMs, UINT tickMs) : m_deadline(::GetTickCount() + deadlineMs) {
+UiDriver::UiDriver(DWORD deadlineMs, UINT tickMs)
+    : m_deadline(::GetTickCount() + ScaledMs(deadlineMs)) {
     g_pDriver = this;
     m_timer = ::SetTimer(nullptr, 0, tickMs, TimerProc);
 }
