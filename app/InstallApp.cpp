@@ -2,6 +2,8 @@
 
 #include "patch/PatchRun.h"
 #include "ui/GuardedModal.h"
+#include "framework/ResString.h"
+#include "res/resource.h"
 #include "ui/InstallDlg.h"
 
 namespace {
@@ -31,15 +33,17 @@ BOOL CALLBACK FindRunningDialog(HWND hWnd, LPARAM lParam) {
     return FALSE;
 }
 
-// Brings the main dialog of a copy that already runs to the front.
-void ActivateRunningInstance() {
+// Brings the main dialog of a copy that already runs to the front; false when no window of it
+// can be found (it runs in another session or on another desktop).
+bool ActivateRunningInstance() {
     RunningDialog found = {::GetCurrentProcessId(), nullptr};
     ::EnumWindows(FindRunningDialog, reinterpret_cast<LPARAM>(&found));
     if (!found.hWnd)
-        return;
+        return false;
     if (::IsIconic(found.hWnd))
         ::ShowWindow(found.hWnd, SW_RESTORE);
     ::SetForegroundWindow(found.hWnd);
+    return true;
 }
 
 } // namespace
@@ -54,8 +58,11 @@ CInstallApp::~CInstallApp() {
 
 BOOL CInstallApp::InitInstance() {
     m_hInstanceMutex = ::CreateMutexA(nullptr, FALSE, kSingleInstanceMutex);
-    if (m_hInstanceMutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
-        ActivateRunningInstance();
+    // A mutex that cannot be made or opened (its owner may deny access to it) is as good a sign
+    // of another copy as one that exists already.
+    if (!m_hInstanceMutex || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (!ActivateRunningInstance())
+            ::MessageBoxA(nullptr, LoadResString(IDS_ALREADY_RUNNING), kPatchCaption, MB_OK);
         return FALSE;
     }
     Enable3dControls();

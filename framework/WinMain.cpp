@@ -1,7 +1,11 @@
 // The program's entry point: hands control to the one application object.
 #include "WinApp.h"
 
+#include "support/SystemLibrary.h"
+
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+    // Before anything loads a DLL by name: the program's folder may hold files of other users.
+    RestrictDllSearchToSystem();
     CWinApp* pApp = AfxGetApp();
     if (!pApp)
         return -1;

@@ -1,13 +1,12 @@
 #include "BatchTemplate.h"
 
 #include "CdContents.h"
+#include "support/SystemLibrary.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
-
-const char kScriptSizePlaceholder[] = "%Z";
 
 namespace {
 
@@ -19,16 +18,18 @@ const char kIndent[] = "       ";
 // deleted only inside the copy's Disk1, and the product's setup starts only from a complete copy.
 const char* const kPatchLines[] = {
     "@echo on",
+    // A user's variable named CD would stand in for the current folder in the guards.
+    "set \"CD=\"",
     "%2",
     "cd \\ ",
-    "xcopy /Y /E \"%1\\*.*\"",
+    "\"%X\" /Y /E \"%1\\*.*\"",
     "if errorlevel 1 goto failed",
     "if not exist \"%2\\Disk1\\setup.exe\" goto failed",
     "cd \"Disk1\" ",
     "if errorlevel 1 goto failed",
     "if /I not \"%CD%\"==\"%2\\Disk1\" goto failed",
     "del *.inx",
-    "xcopy /Y \"%3\"",
+    "\"%X\" /Y \"%3\"",
     "if errorlevel 1 goto failed",
     "%2 ",
     "cd \\ ",
@@ -92,18 +93,54 @@ CString BuildBatchTemplate() {
 
 const CString g_strBatchTemplate = BuildBatchTemplate();
 
+CString SystemXcopyPath() {
+    return SystemFolder() + "\\xcopy.exe";
+}
+
 CString ExpandBatchTemplate(const CString& cdDrive, const CString& tempDrive,
-                            const CString& scriptPath, unsigned long scriptSize) {
+                            const CString& scriptPath, unsigned long scriptSize,
+                            const CString& xcopyPath) {
+    // The paths are written so that the command interpreter reads them back literally.
     CString literalScriptPath(scriptPath);
     literalScriptPath.Replace("%", "%%");
-
-    CString text(g_strBatchTemplate);
-    // Before "%3": the script path may bring a "%Z" of its own, which must stay literal.
+    CString literalXcopyPath(xcopyPath);
+    literalXcopyPath.Replace("%", "%%");
     char size[24];
     std::snprintf(size, sizeof size, "%lu", scriptSize);
-    text.Replace(kScriptSizePlaceholder, size);
-    text.Replace("%1", cdDrive);
-    text.Replace("%2", tempDrive);
-    text.Replace("%3", literalScriptPath);
-    return text;
+
+    // One pass from left to right over a copy of the template: an inserted text is never
+    // searched again, so a folder such as c:\%1%2%Z stays literal.
+    const std::string& text = g_strBatchTemplate.str();
+    std::string expanded;
+    expanded.reserve(text.size() + 256);
+    for (size_t at = 0; at < text.size(); ++at) {
+        const char next = at + 1 < text.size() ? text[at + 1] : '\0';
+        const char* value = nullptr;
+        if (text[at] == '%') {
+            switch (next) {
+            case '1':
+                value = cdDrive;
+                break;
+            case '2':
+                value = tempDrive;
+                break;
+            case '3':
+                value = literalScriptPath;
+                break;
+            case 'X':
+                value = literalXcopyPath;
+                break;
+            case 'Z':
+                value = size;
+                break;
+            }
+        }
+        if (value) {
+            expanded += value;
+            ++at;
+        } else {
+            expanded += text[at];
+        }
+    }
+    return CString(expanded);
 }

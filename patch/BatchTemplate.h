@@ -3,7 +3,10 @@
 // and deletes the copy again.
 //
 // Placeholders: "%1" the CD drive (D:), "%2" the fixed disk (C:), "%3" the path of the written
-// setup.inx, "%Z" its size in bytes. Lines end in a single line feed; the text ends with one.
+// setup.inx, "%Z" its size in bytes, "%X" the full path of the system's xcopy.exe. Every program
+// the batch file runs is named by its full path: the command interpreter looks for a bare name
+// in the current folder first, and the current folder is the temp disk's root, where any user
+// may place an xcopy.bat. Lines end in a single line feed; the text ends with one.
 //
 // The batch file exits with 0 when the product's setup was started from a complete copy, and
 // with 2 when the copy or the script swap failed (the clean-up runs either way).
@@ -11,8 +14,6 @@
 
 #include "framework/String.h"
 
-// The size placeholder, expanded before "%3".
-extern const char kScriptSizePlaceholder[];
 const unsigned long kBatchExitPatched = 0;
 const unsigned long kBatchExitCopyFailed = 2;
 
@@ -21,11 +22,15 @@ const unsigned long kBatchExitCopyFailed = 2;
 // before lower case), then the exit. It is never changed: every run expands a copy of its own.
 extern const CString g_strBatchTemplate;
 
+// The system's own xcopy.exe by its full path, as the system folder is named.
+CString SystemXcopyPath();
+
 // Builds the template text from the CD's entries.
 CString BuildBatchTemplate();
 
-// Expands a copy of the template: "%Z" becomes scriptSize, then every "%1" cdDrive, every "%2"
-// tempDrive, and every "%3" scriptPath. A "%" of the script path is written as "%%", which the
-// command interpreter reads back as one literal "%".
+// Expands a copy of the template: every "%1" becomes cdDrive, every "%2" tempDrive, every "%3"
+// scriptPath, every "%Z" scriptSize and every "%X" xcopyPath. A "%" of either path is written as
+// "%%", which the command interpreter reads back as one literal "%".
 CString ExpandBatchTemplate(const CString& cdDrive, const CString& tempDrive,
-                            const CString& scriptPath, unsigned long scriptSize);
+                            const CString& scriptPath, unsigned long scriptSize,
+                            const CString& xcopyPath = SystemXcopyPath());

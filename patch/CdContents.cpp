@@ -1,5 +1,9 @@
 #include "CdContents.h"
 
+#include "support/PathBasics.h"
+
+#include <windows.h>
+
 const char kCdMarkerName[] = "Nebulark5.ico";
 const char kCdSetupFolder[] = "Disk1";
 const char kRunStampName[] = "NebuLark5-Patch.stamp";
@@ -18,3 +22,9 @@ const CdEntry kCdEntries[kCdEntryCount] = {
     {"autorun.dat", false},    {"nebulark.cfg", false},
     {"update.txt", false},
 };
+
+bool IsProductCdIn(const CString& cdDrive) {
+    if (::GetDriveTypeA(cdDrive + "\\") != DRIVE_CDROM)
+        return false;
+    return GetFileDosDateTime(cdDrive + "\\" + kCdMarkerName) != -1;
+}

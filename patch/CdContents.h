@@ -3,6 +3,8 @@
 // guard against overwriting a user's own entries, and the sample CD of the tests.
 #pragma once
 
+#include "framework/String.h"
+
 struct CdEntry {
     const char* name;
     bool isFolder;
@@ -13,6 +15,9 @@ extern const CdEntry kCdEntries[kCdEntryCount];
 
 // The file at the CD's root that tells the product CD apart from any other.
 extern const char kCdMarkerName[];
+// Whether cdDrive (D:) is a CD drive holding the product CD: its marker file must be a file
+// with a last-write time the DOS format can hold.
+bool IsProductCdIn(const CString& cdDrive);
 // The CD's setup folder, holding setup.exe and its compiled setup scripts.
 extern const char kCdSetupFolder[];
 

@@ -1,148 +1,32 @@
 #include "PatchRun.h"
 
+#include "BatchProcess.h"
 #include "BatchTemplate.h"
-#include "PatchSteps.h"
+#include "CdContents.h"
+#include "CdPathRecord.h"
+#include "ProgramPaths.h"
+#include "TempDisk.h"
 #include "WaitDlg.h"
-#include "framework/Module.h"
 #include "framework/ResString.h"
-#include "framework/WinApp.h"
 #include "res/resource.h"
-#include "support/CodePages.h"
-#include "support/PathBasics.h"
 
 const char kPatchCaption[] = "NebuLark 5 Installation";
-const char kScriptFileName[] = "setup.inx";
-const char kBatchFileName[] = "temp.bat";
 
 namespace {
-
-const DWORD kWaitSliceMs = 1000;
-
-// The short form of an existing wide path, exact in the ANSI code page.
-bool ShortFormInAnsi(const wchar_t* wide, std::string& ansi) {
-    wchar_t shortForm[MAX_PATH + 1] = {};
-    const DWORD length = ::GetShortPathNameW(wide, shortForm, MAX_PATH);
-    return length != 0 && length < MAX_PATH &&
-           WideToAnsiExact(shortForm, static_cast<int>(length), ansi);
-}
-
-ModulePathStatus RealModuleFileName(std::string& path) {
-    // The wide name reaches a folder whose name the ANSI code page cannot write (C:\Łódź on a
-    // German system), through its short form.
-    wchar_t wide[MAX_PATH + 1] = {};
-    const DWORD length = ::GetModuleFileNameW(AfxGetInstanceHandle(), wide, MAX_PATH);
-    // A full buffer may hold a cut path without its NUL (Windows XP, Wine): never read on.
-    if (length >= MAX_PATH)
-        return ModulePathStatus::TooLong;
-    if (length == 0)
-        return ModulePathStatus::NotNameable;
-    if (WideToAnsiExact(wide, static_cast<int>(length), path) || ShortFormInAnsi(wide, path))
-        return ModulePathStatus::Ok;
-    return ModulePathStatus::NotNameable;
-}
-
-std::string RealShortPathName(const std::string& path) {
-    wchar_t wide[MAX_PATH] = {};
-    if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide, MAX_PATH) <= 0)
-        return std::string();
-    std::string ansi;
-    return ShortFormInAnsi(wide, ansi) ? ansi : std::string();
-}
-
-bool RealFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
-    ULARGE_INTEGER available;
-    ULARGE_INTEGER total;
-    ULARGE_INTEGER free;
-    if (!::GetDiskFreeSpaceExA(pszRoot, &available, &total, &free))
-        return false;
-    freeBytes = static_cast<LONGLONG>(available.QuadPart);
-    return true;
-}
 
 void ShowMessage(CDialog& owner, unsigned nID) {
     owner.MessageBox(LoadResString(nID), kPatchCaption, MB_OK);
 }
 
-// The disk must have 680 MiB free, and room for the whole copy of the CD plus the script: a copy
-// that runs into a full disk would leave a broken copy behind.
-bool HasRoomForCopy(const PatchSystem& system, const CString& cdDrive, const CString& tempDrive,
-                    DWORD scriptBytes) {
-    LONGLONG freeBytes = 0;
-    // A disk whose free space cannot be read is not trusted with the copy.
-    if (!system.GetFreeBytes(tempDrive + "\\", freeBytes))
-        return false;
-    if (static_cast<double>(freeBytes) < MIN_TEMP_FREE_BYTES)
-        return false;
-    // Walking a CD takes a moment (and a spin-up): the wait cursor shows meanwhile.
-    HCURSOR hOldCursor = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
-    const ULONGLONG clusterBytes = ClusterBytesOf(tempDrive + "\\");
-    ULONGLONG needed = 0;
-    const bool measured = MeasureCdCopy(cdDrive + "\\", clusterBytes, needed);
-    ::SetCursor(hOldCursor);
-    if (!measured)
-        return false;
-    needed += RoundUpToClusters(scriptBytes, clusterBytes);
-    return needed <= static_cast<ULONGLONG>(freeBytes);
-}
-
-// Waits for the batch process in slices, dispatching every waiting message between them so the
-// windows repaint and answer. A quit message taken from the queue does not end the wait, and an
-// exception from one dispatch only costs a beep.
-void WaitForProcess(HANDLE hProcess) {
-    DWORD status = WAIT_TIMEOUT;
-    while (status == WAIT_TIMEOUT) {
-        const DWORD result = ::WaitForSingleObject(hProcess, kWaitSliceMs);
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            try {
-                AfxGetApp()->PumpMessage();
-            } catch (...) {
-                ::MessageBeep(0);
-            }
-        }
-        status = result;
-    }
+// The data-loss guard's message: an entry of the CD's names at the temp disk's root that is not
+// the program's own.
+void ShowEntryExists(CDialog& owner, const char* pszEntry) {
+    CString message = LoadResString(IDS_TARGET_ENTRY_EXISTS);
+    message.Replace("%s", pszEntry);
+    owner.MessageBox(message, kPatchCaption, MB_OK);
 }
 
 } // namespace
-
-const PatchSystem& RealPatchSystem() {
-    static const PatchSystem system = {RealModuleFileName, RealShortPathName, RealFreeBytes,
-                                       StartBatchFile};
-    return system;
-}
-
-CString ProgramFolder(const CString& exePath) {
-    const CString folder = PathBesideExe(exePath, "");
-    // c:\patch\ is shown as c:\patch; a root keeps its backslash.
-    return folder.GetLength() > 3 ? folder.Left(folder.GetLength() - 1) : folder;
-}
-
-CString PathBesideExe(const CString& exePath, const char* fileName) {
-    const std::string exeName = GetPathFileName(exePath.str());
-    return exePath.Left(exePath.GetLength() - static_cast<int>(exeName.size())) + fileName;
-}
-
-bool ScriptPathForBatch(const PatchSystem& system, const CString& scriptPath, CString& batchForm) {
-    std::string oem;
-    if (AnsiToOem(scriptPath.str(), oem)) {
-        batchForm = oem;
-        return true;
-    }
-    // A character without an OEM form ("€" in 850 and 437): the folder's short form, if the
-    // volume keeps one and it is exact in both code pages (short names may keep umlauts).
-    const CString folder = PathBesideExe(scriptPath, "");
-    CString shortFolder(system.GetShortPathName(folder.str()));
-    if (shortFolder.IsEmpty())
-        return false;
-    shortFolder.MakeLower();
-    if (shortFolder.Right(1) != "\\")
-        shortFolder += "\\";
-    if (!AnsiToOem((shortFolder + kScriptFileName).str(), oem))
-        return false;
-    batchForm = oem;
-    return true;
-}
 
 bool RunPatch(PatchHost& host, const PatchSystem& system) {
     CDialog& dlg = host.dialog;
@@ -178,8 +62,12 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_FOLDER_NOT_READABLE);
         return false;
     }
+    // setup.inx and temp.bat are held, unchangeable, until the batch file has ended; every
+    // return releases them.
+    CHeldFile script;
+    CHeldFile batch;
     DWORD scriptBytes = 0;
-    switch (WritePayload(scriptPath, scriptBytes)) {
+    switch (WritePayload(scriptPath, script, scriptBytes)) {
     case PayloadResult::Written:
         break;
     case PayloadResult::MissingResource:
@@ -198,9 +86,11 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_INSERT_CD_RETRY);
         return false;
     }
-    // A stamp at the temp root: an earlier run was interrupted, and the CD entries there are the
-    // program's own copy. Without a stamp, such entries are the user's and are never touched.
-    if (::GetFileAttributesA(RunStampPath(tempDrive)) != INVALID_FILE_ATTRIBUTES) {
+    // A stamp of the program's own at the temp root: an earlier run was interrupted, and the CD
+    // entries there are the program's copy. Without such a stamp, they are the user's and are
+    // never touched.
+    if (::GetFileAttributesA(RunStampPath(tempDrive)) != INVALID_FILE_ATTRIBUTES &&
+        IsOwnRunStamp(system, tempDrive)) {
         if (FindCdEntryOnDrive(tempDrive) &&
             dlg.MessageBox(LoadResString(IDS_REMOVE_LEFTOVERS), kPatchCaption, MB_YESNO) != IDYES)
             return false;
@@ -213,15 +103,15 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     // The batch file copies the CD over the disk's root and deletes those names afterwards: a
     // user's own entry of such a name would be lost.
     if (const char* pszEntry = FindCdEntryOnDrive(tempDrive)) {
-        CString message = LoadResString(IDS_TARGET_ENTRY_EXISTS);
-        message.Replace("%s", pszEntry);
-        dlg.MessageBox(message, kPatchCaption, MB_OK);
+        ShowEntryExists(dlg, pszEntry);
         return false;
     }
 
     const CString batchPath = PathBesideExe(exePath, kBatchFileName);
     if (!WriteBatchFile(batchPath,
-                        ExpandBatchTemplate(cdDrive, tempDrive, batchScriptPath, scriptBytes))) {
+                        ExpandBatchTemplate(cdDrive, tempDrive, batchScriptPath, scriptBytes,
+                                            SystemXcopyPath()),
+                        batch)) {
         ShowMessage(dlg, IDS_CANNOT_CREATE_BAT);
         return false;
     }
@@ -229,9 +119,21 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_COPY_FAILED);
         return false;
     }
+    // The copy goes into folders of the program's own, made right before the start.
+    const char* pszExisting = nullptr;
+    switch (CreateCopyFolders(tempDrive, pszExisting)) {
+    case CopyFoldersResult::Created:
+        break;
+    case CopyFoldersResult::EntryExists:
+        ShowEntryExists(dlg, pszExisting);
+        return false;
+    case CopyFoldersResult::Failed:
+        ShowMessage(dlg, IDS_COPY_FAILED);
+        return false;
+    }
     HANDLE hProcess = system.StartBatchFile(batchPath);
     if (!hProcess) {
-        ::DeleteFileA(RunStampPath(tempDrive));
+        RemoveCopyFolders(tempDrive);
         ShowMessage(dlg, IDS_CANNOT_START_BAT);
         return false;
     }
@@ -247,10 +149,17 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
 
     WaitForProcess(hProcess);
     // The batch file tells whether the product's setup started from a complete copy.
-    DWORD exitCode = kBatchExitCopyFailed;
-    if (!::GetExitCodeProcess(hProcess, &exitCode))
-        exitCode = kBatchExitCopyFailed;
+    const DWORD exitCode = BatchExitCode(hProcess);
     ::CloseHandle(hProcess);
+    batch.Release();
+    script.Release();
+    // A clean-up that could not finish (a file of the copy still in use by a virus scanner or a
+    // helper the product's setup left running) leaves CD entries behind: the stamp must stay
+    // with them, so that the next run recognises them as the program's own and offers to remove
+    // them, instead of refusing the disk for good.
+    if (FindCdEntryOnDrive(tempDrive) &&
+        ::GetFileAttributesA(RunStampPath(tempDrive)) == INVALID_FILE_ATTRIBUTES)
+        WriteRunStamp(tempDrive, cdDrive);
 
     waitDlg.CloseWindow();
     waitDlg.DestroyWindow();

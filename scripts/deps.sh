@@ -2,12 +2,16 @@
 # Installs what building and testing need on Debian 12, as root. Does nothing when all is there.
 set -euo pipefail
 
-# Both targets' compilers; wine32 for the i686 product where the host runs 32-bit code, wine64
-# for the x86_64 twin everywhere.
+# Both targets' compilers: the win32 thread model for the programs we ship (its runtime needs
+# nothing newer than Windows XP), the POSIX one for the tests (GoogleTest needs std::mutex).
+# wine32 for the i686 product, through qemu user-mode where the kernel refuses 32-bit code;
+# wine64 for the x86_64 twin everywhere.
 packages=(cmake ninja-build
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-  googletest wine wine32:i386 wine64 fonts-wine xvfb imagemagick locales)
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32
+  mingw-w64-i686-dev binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32
+  gcc-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+  googletest wine wine32:i386 wine64 fonts-wine xvfb imagemagick locales qemu-user-static)
 
 # A German locale gives Wine the German code pages (ANSI 1252, OEM 850) for the tests that need
 # them.

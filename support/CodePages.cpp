@@ -8,7 +8,18 @@ namespace {
 
 using WideText = std::vector<wchar_t>;
 
+// CP_ACP and CP_OEMCP as the code pages they stand for: where the system uses UTF-8 for both
+// (Windows 10 1903 and later offer it), that is 65001, whose conversions take other flags.
+UINT RealCodePage(UINT codePage) {
+    if (codePage == CP_ACP)
+        return ::GetACP();
+    if (codePage == CP_OEMCP)
+        return ::GetOEMCP();
+    return codePage;
+}
+
 bool ToWide(const std::string& text, UINT codePage, WideText& wide) {
+    codePage = RealCodePage(codePage);
     wide.clear();
     if (text.empty())
         return true;
@@ -23,18 +34,23 @@ bool ToWide(const std::string& text, UINT codePage, WideText& wide) {
 }
 
 bool FromWide(const wchar_t* wide, int length, UINT codePage, std::string& out) {
+    codePage = RealCodePage(codePage);
     out.clear();
     if (length == 0)
         return true;
+    // UTF-8 has a form for every character, and rejects both the best-fit flag and the
+    // used-default pointer (ERROR_INVALID_PARAMETER): the way back below proves it exact.
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
-    const int n = ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0,
-                                        nullptr, &usedDefault);
+    BOOL* pUsedDefault = utf8 ? nullptr : &usedDefault;
+    const int n =
+        ::WideCharToMultiByte(codePage, flags, wide, length, nullptr, 0, nullptr, pUsedDefault);
     if (n <= 0 || usedDefault)
         return false;
     out.resize(static_cast<size_t>(n));
-    usedDefault = FALSE;
-    if (::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, length, &out[0], n, nullptr,
-                              &usedDefault) != n ||
+    if (::WideCharToMultiByte(codePage, flags, wide, length, &out[0], n, nullptr, pUsedDefault) !=
+            n ||
         usedDefault)
         return false;
     // The way back must give the same characters: no substitute slipped through.

@@ -4,7 +4,7 @@
 
 #include "patch/BatchTemplate.h"
 #include "patch/CdContents.h"
-#include "patch/PatchRun.h"
+#include "patch/CdPathRecord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "DriveComboBox.h"
 
-#include <shellapi.h>
+#include "support/SystemLibrary.h"
 
 #include <cstring>
 
@@ -31,7 +31,7 @@ int CDriveComboBox::FillDriveList(bool bLargeIcons, int nDriveType) {
     for (char* pszRoot = m_pszDriveStrings; *pszRoot; pszRoot += std::strlen(pszRoot) + 1) {
         // The shell is asked about every drive; only drives it can describe are listed.
         SHFILEINFOA info = {};
-        if (!::SHGetFileInfoA(pszRoot, 0, &info, sizeof info, uFlags))
+        if (!ShellGetFileInfo(pszRoot, 0, &info, sizeof info, uFlags))
             continue;
         if (nDriveType != -1 && ::GetDriveTypeA(pszRoot) != static_cast<UINT>(nDriveType))
             continue;
@@ -52,7 +52,7 @@ int CDriveComboBox::FillDriveList(bool bLargeIcons, int nDriveType) {
     if (!bLargeIcons)
         uListFlags |= SHGFI_SMALLICON;
     const HIMAGELIST hSystemList = reinterpret_cast<HIMAGELIST>(
-        ::SHGetFileInfoA(".txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof info, uListFlags));
+        ShellGetFileInfo(".txt", FILE_ATTRIBUTE_NORMAL, &info, sizeof info, uListFlags));
     m_pImageList->Attach(hSystemList);
     m_pImageList->SetBkColor(CLR_NONE);
     SetImageList(m_pImageList->m_hImageList); // the control's previous list is not ours to keep

@@ -66,12 +66,77 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
         for (int i = 0; i < 100 && ::IsWindowEnabled(hDlg); ++i)
             ::Sleep(10);
         EXPECT_FALSE(::IsWindowEnabled(hDlg));
+        // While the batch file runs, nobody can rewrite, replace or delete what it runs on.
+        for (const char* path : {"C:\\patch\\temp.bat", "C:\\patch\\setup.inx"}) {
+            for (DWORD access : {DWORD(GENERIC_WRITE), DWORD(DELETE)}) {
+                HANDLE h = ::CreateFileA(path, access,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr);
+                EXPECT_EQ(INVALID_HANDLE_VALUE, h) << path << " opened with access " << access;
+                EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), ::GetLastError()) << path;
+                if (h != INVALID_HANDLE_VALUE)
+                    ::CloseHandle(h);
+            }
+        }
     }
     ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
 
     ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
 
     ExpectCdPathRecorded("D:");
+}
+
+TEST_F(EndToEndTest, DllsPlacedBesideTheProgramAreNeverLoaded) {
+    // Any local user may write into a folder such as C:\Patch; the program runs as administrator.
+    // These are the names the system would otherwise look for in the program's folder first.
+    const char* const names[] = {"shcore", "dwmapi", "propsys", "userenv", "cryptbase", "profapi"};
+    const std::string planted = BinaryPath("tests/planted.dll");
+    for (const char* name : names)
+        ASSERT_TRUE(::CopyFileA(planted.c_str(),
+                                (std::string("C:\\patch\\") + name + ".dll").c_str(), FALSE))
+            << name;
+    ASSERT_TRUE(SettingsKeyCreate());
+    RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
+    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
+    HWND hDlg = program.WaitForDialog(kMainCaption);
+    ASSERT_NE(nullptr, hDlg);
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+    ExpectCdPathRecorded("D:");
+    for (const char* name : names)
+        EXPECT_FALSE(PathExists(std::string("C:\\patch\\") + name + ".dll.planted"))
+            << name << ".dll was loaded from the program's folder";
+}
+
+TEST_F(EndToEndTest, AnInstanceMutexItMayNotOpenMeansACopyRunsElsewhereAndIsSaid) {
+    // Another session's copy holds the mutex, and this one may only wait on it: SYNCHRONIZE for
+    // everyone, nothing more.
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof everyone;
+    ASSERT_TRUE(::CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize));
+    DWORD aclBytes[32] = {};
+    PACL acl = reinterpret_cast<PACL>(aclBytes);
+    SECURITY_DESCRIPTOR descriptor;
+    ASSERT_TRUE(::InitializeAcl(acl, sizeof aclBytes, ACL_REVISION) &&
+                ::AddAccessAllowedAce(acl, ACL_REVISION, SYNCHRONIZE, everyone) &&
+                ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                ::SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
+    HANDLE hMutex =
+        ::CreateMutexA(&attributes, FALSE, "Global\\TavixTechnologies.NebuLark5.Install");
+    ASSERT_NE(nullptr, hMutex);
+
+    RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
+    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
+    HWND hBox = program.WaitForMessageBox(kMainCaption);
+    ASSERT_NE(nullptr, hBox) << "nothing was said";
+    EXPECT_EQ(LoadResString(IDS_ALREADY_RUNNING).str(), TextOf(::GetDlgItem(hBox, 0xFFFF)));
+    EXPECT_EQ(nullptr, ::GetDlgItem(hBox, IDCANCEL));
+    EXPECT_EQ(nullptr, program.WaitForDialog(kMainCaption, 0)) << "a main dialog opened";
+    Click(::GetDlgItem(hBox, IDOK));
+    EXPECT_EQ(0u, program.WaitForExit(20000));
+    EXPECT_FALSE(PathExists("C:\\patch\\setup.inx"));
+    ::CloseHandle(hMutex);
 }
 
 TEST_F(EndToEndTest, AFolderTheAnsiCodePageCannotNameIsReachedThroughItsShortForm) {

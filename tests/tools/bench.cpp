@@ -6,7 +6,7 @@
 //
 // Each prints one line per measurement: "<what> <milliseconds>".
 #include "e2e/RemoteUi.h"
-#include "patch/PatchSteps.h"
+#include "patch/BatchProcess.h"
 #include "res/resource.h"
 
 #include <cstdio>

@@ -31,16 +31,17 @@ int Count(const std::string& text, const std::string& what) {
 // The expansion for the CD in D:, the copy on C: and the script in c:\patch.
 const char kExpectedForDC[] =
     "       @echo on\n"
+    "       set \"CD=\"\n"
     "       C:\n"
     "       cd \\ \n"
-    "       xcopy /Y /E \"D:\\*.*\"\n"
+    "       \"C:\\windows\\system32\\xcopy.exe\" /Y /E \"D:\\*.*\"\n"
     "       if errorlevel 1 goto failed\n"
     "       if not exist \"C:\\Disk1\\setup.exe\" goto failed\n"
     "       cd \"Disk1\" \n"
     "       if errorlevel 1 goto failed\n"
     "       if /I not \"%CD%\"==\"C:\\Disk1\" goto failed\n"
     "       del *.inx\n"
-    "       xcopy /Y \"c:\\patch\\setup.inx\"\n"
+    "       \"C:\\windows\\system32\\xcopy.exe\" /Y \"c:\\patch\\setup.inx\"\n"
     "       if errorlevel 1 goto failed\n"
     "       C: \n"
     "       cd \\ \n"
@@ -108,7 +109,9 @@ std::vector<std::string> WithoutGuards(const std::vector<std::string>& lines) {
 
 TEST(BatchTemplateTest, ExpandsToTheExpectedBatchByteForByte) {
     EXPECT_EQ(std::string(kExpectedForDC),
-              ExpandBatchTemplate("D:", "C:", "c:\\patch\\setup.inx", 192437).str());
+              ExpandBatchTemplate("D:", "C:", "c:\\patch\\setup.inx", 192437,
+                                  "C:\\windows\\system32\\xcopy.exe")
+                  .str());
 }
 
 TEST(BatchTemplateTest, HasFortyTwoLinesIndentedBySevenSpacesButTheEmptyOne) {
@@ -133,14 +136,17 @@ TEST(BatchTemplateTest, EveryPlaceholderIsReplacedAsOftenAsItOccurs) {
     EXPECT_EQ(8, Count(raw, "%2")); // four in the plain patch, four in its guards
     EXPECT_EQ(1, Count(raw, "%3"));
     EXPECT_EQ(1, Count(raw, "%Z"));
+    EXPECT_EQ(2, Count(raw, "%X"));
 
-    const std::string expanded = ExpandBatchTemplate("Q:", "W:", "x:\\p\\setup.inx", 77).str();
-    for (const char* placeholder : {"%1", "%2", "%3", "%Z"})
+    const std::string expanded =
+        ExpandBatchTemplate("Q:", "W:", "x:\\p\\setup.inx", 77, "S:\\sys\\xcopy.exe").str();
+    for (const char* placeholder : {"%1", "%2", "%3", "%Z", "%X"})
         EXPECT_EQ(0, Count(expanded, placeholder)) << placeholder;
     EXPECT_EQ(1, Count(expanded, "Q:"));
     EXPECT_EQ(8, Count(expanded, "W:"));
     EXPECT_EQ(1, Count(expanded, "x:\\p\\setup.inx"));
     EXPECT_EQ(1, Count(expanded, "\"%%~zF\"==\"77\""));
+    EXPECT_EQ(2, Count(expanded, "\"S:\\sys\\xcopy.exe\" /Y "));
 }
 
 TEST(BatchTemplateTest, EachExpansionStartsFromTheUntouchedTemplate) {
@@ -156,11 +162,13 @@ TEST(BatchTemplateTest, EachExpansionStartsFromTheUntouchedTemplate) {
 TEST(BatchTemplateTest, APercentOfTheScriptPathIsDoubledForTheCommandInterpreter) {
     const std::string expanded =
         ExpandBatchTemplate("D:", "C:", "c:\\100%\\setup.inx", 192437).str();
-    EXPECT_NE(std::string::npos, expanded.find("xcopy /Y \"c:\\100%%\\setup.inx\"\n"));
-    // Text the path brings in is not read as a placeholder.
+    EXPECT_NE(std::string::npos, expanded.find("xcopy.exe\" /Y \"c:\\100%%\\setup.inx\"\n"));
+    // Text the paths bring in is not read as a placeholder.
     const std::string tricky =
-        ExpandBatchTemplate("D:", "C:", "c:\\%1%2%Z\\setup.inx", 192437).str();
-    EXPECT_NE(std::string::npos, tricky.find("xcopy /Y \"c:\\%%1%%2%%Z\\setup.inx\"\n"));
+        ExpandBatchTemplate("D:", "C:", "c:\\%1%2%Z%X\\setup.inx", 192437, "c:\\w%3\\xcopy.exe")
+            .str();
+    EXPECT_NE(std::string::npos,
+              tricky.find("\"c:\\w%%3\\xcopy.exe\" /Y \"c:\\%%1%%2%%Z%%X\\setup.inx\"\n"));
 }
 
 TEST(BatchTemplateTest, CleanUpNamesEveryCdEntryOnceInByteOrderAndEveryFolderOnceMore) {

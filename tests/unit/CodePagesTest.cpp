@@ -8,40 +8,51 @@
 namespace {
 
 struct Conversion {
-    const char* ansi; // code page 1252
-    UINT oemCp;
-    const char* oem; // nullptr: no exact OEM form
+    UINT fromCp;
+    const char* text;
+    UINT toCp;
+    const char* converted; // nullptr: no exact form in toCp
 };
 
 const Conversion kConversions[] = {
-    {"c:\\patch\\setup.inx", 850, "c:\\patch\\setup.inx"},
-    {"c:\\patch\\setup.inx", 437, "c:\\patch\\setup.inx"},
-    {"c:\\j\xFCrgen \xDC"
+    {1252, "c:\\patch\\setup.inx", 850, "c:\\patch\\setup.inx"},
+    {1252, "c:\\patch\\setup.inx", 437, "c:\\patch\\setup.inx"},
+    {1252,
+     "c:\\j\xFCrgen \xDC"
      "bung\\setup.inx",
      850,
      "c:\\j\x81rgen \x9A"
      "bung\\setup.inx"},
-    {"c:\\j\xFCrgen \xDC"
+    {1252,
+     "c:\\j\xFCrgen \xDC"
      "bung\\setup.inx",
      437,
      "c:\\j\x81rgen \x9A"
      "bung\\setup.inx"},
-    {"\xE4\xF6\xDF\xC4\xD6", 850, "\x84\x94\xE1\x8E\x99"},
-    {"100%\\setup.inx", 850, "100%\\setup.inx"},
-    {"c:\\preis 5\x80", 850, nullptr}, // the euro sign
-    {"c:\\preis 5\x80", 437, nullptr},
-    {"c:\\caf\xE9\\\xD8", 437, nullptr}, // no capital O with stroke in 437
-    {"c:\\caf\xE9\\\xD8", 850, "c:\\caf\x82\\\x9D"},
+    {1252, "\xE4\xF6\xDF\xC4\xD6", 850, "\x84\x94\xE1\x8E\x99"},
+    {1252, "100%\\setup.inx", 850, "100%\\setup.inx"},
+    {1252, "c:\\preis 5\x80", 850, nullptr}, // the euro sign
+    {1252, "c:\\preis 5\x80", 437, nullptr},
+    {1252, "c:\\caf\xE9\\\xD8", 437, nullptr}, // no capital O with stroke in 437
+    {1252, "c:\\caf\xE9\\\xD8", 850, "c:\\caf\x82\\\x9D"},
+    // A system with UTF-8 for both code pages: every path has its exact form.
+    {65001,
+     "c:\\j\xC3\xBCrgen \xE2\x82\xAC \xC5\x81\xC3\xB3"
+     "d\xC5\xBA\\setup.inx",
+     65001,
+     "c:\\j\xC3\xBCrgen \xE2\x82\xAC \xC5\x81\xC3\xB3"
+     "d\xC5\xBA\\setup.inx"},
 };
 
-TEST(CodePagesTest, AnsiPathsConvertExactlyToTheOemPageOrNotAtAll) {
+TEST(CodePagesTest, PathsConvertExactlyToTheOemPageOrNotAtAll) {
     for (const Conversion& c : kConversions) {
-        SCOPED_TRACE(std::string(c.ansi) + " to " + std::to_string(c.oemCp));
-        std::string oem = "unchanged";
-        const bool converted = ConvertCodePageExact(c.ansi, 1252, c.oemCp, oem);
-        EXPECT_EQ(c.oem != nullptr, converted);
-        if (c.oem) {
-            EXPECT_EQ(c.oem, oem);
+        SCOPED_TRACE(std::string(c.text) + " from " + std::to_string(c.fromCp) + " to " +
+                     std::to_string(c.toCp));
+        std::string out = "unchanged";
+        const bool converted = ConvertCodePageExact(c.text, c.fromCp, c.toCp, out);
+        EXPECT_EQ(c.converted != nullptr, converted);
+        if (c.converted) {
+            EXPECT_EQ(c.converted, out);
         }
     }
 }
@@ -50,7 +61,7 @@ TEST(CodePagesTest, APercentIsDoubledAfterTheConversion) {
     std::string oem;
     ASSERT_TRUE(ConvertCodePageExact("c:\\100%\xFC\\setup.inx", 1252, 850, oem));
     const std::string batch = ExpandBatchTemplate("D:", "C:", oem.c_str(), 192437).str();
-    EXPECT_NE(std::string::npos, batch.find("xcopy /Y \"c:\\100%%\x81\\setup.inx\"\n"));
+    EXPECT_NE(std::string::npos, batch.find("xcopy.exe\" /Y \"c:\\100%%\x81\\setup.inx\"\n"));
 }
 
 } // namespace

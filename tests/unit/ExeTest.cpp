@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <map>
 #include <set>
 #include <string>
@@ -35,20 +36,32 @@ public:
     // The names of the DLLs the file imports, in lower case.
     std::set<std::string> ImportedDlls() const {
         std::set<std::string> dlls;
-        const IMAGE_DATA_DIRECTORY& dir =
-            Is64()
-                ? Optional<IMAGE_OPTIONAL_HEADER64>().DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
-                : Optional<IMAGE_OPTIONAL_HEADER32>().DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (DWORD at = Offset(dir.VirtualAddress);; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-            const auto& desc = *reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(&m_bytes[at]);
-            if (desc.Name == 0)
-                break;
-            std::string name(&m_bytes[Offset(desc.Name)]);
+        for (const IMAGE_IMPORT_DESCRIPTOR* desc : ImportDescriptors()) {
+            std::string name(&m_bytes[Offset(desc->Name)]);
             std::transform(name.begin(), name.end(), name.begin(),
                            [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
             dlls.insert(name);
         }
         return dlls;
+    }
+    // The functions the file imports by name, from every DLL.
+    std::set<std::string> ImportedFunctions() const {
+        std::set<std::string> functions;
+        const size_t thunkSize = Is64() ? 8 : 4;
+        const ULONGLONG byOrdinal = Is64() ? IMAGE_ORDINAL_FLAG64 : IMAGE_ORDINAL_FLAG32;
+        for (const IMAGE_IMPORT_DESCRIPTOR* desc : ImportDescriptors()) {
+            const DWORD thunks =
+                desc->OriginalFirstThunk ? desc->OriginalFirstThunk : desc->FirstThunk;
+            for (DWORD at = Offset(thunks);; at += static_cast<DWORD>(thunkSize)) {
+                ULONGLONG thunk = 0;
+                std::memcpy(&thunk, &m_bytes[at], thunkSize);
+                if (thunk == 0)
+                    break;
+                if (!(thunk & byOrdinal)) // hint, then the name
+                    functions.insert(&m_bytes[Offset(static_cast<DWORD>(thunk)) + 2]);
+            }
+        }
+        return functions;
     }
 
 private:
@@ -58,6 +71,20 @@ private:
     bool Is64() const { return Magic() == IMAGE_NT_OPTIONAL_HDR64_MAGIC; }
     template <typename Header> const Header& Optional() const {
         return *reinterpret_cast<const Header*>(OptionalBytes());
+    }
+    std::vector<const IMAGE_IMPORT_DESCRIPTOR*> ImportDescriptors() const {
+        std::vector<const IMAGE_IMPORT_DESCRIPTOR*> descriptors;
+        const IMAGE_DATA_DIRECTORY& dir =
+            Is64()
+                ? Optional<IMAGE_OPTIONAL_HEADER64>().DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
+                : Optional<IMAGE_OPTIONAL_HEADER32>().DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (DWORD at = Offset(dir.VirtualAddress);; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+            const auto* desc = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(&m_bytes[at]);
+            if (desc->Name == 0)
+                break;
+            descriptors.push_back(desc);
+        }
+        return descriptors;
     }
     DWORD PeOffset() const { return *reinterpret_cast<const DWORD*>(&m_bytes[0x3C]); }
     DWORD Offset(DWORD rva) const {
@@ -150,7 +177,7 @@ std::vector<BuiltExe> BuiltExes() {
 
 TEST(ExeTest, IsAGuiProgramOfItsArchitectureThatNeedsOnlyWindowsOwnDlls) {
     const std::set<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",
-                                          "shell32.dll",  "comctl32.dll", "advapi32.dll",
+                                          "comctl32.dll", "advapi32.dll",
                                           "msvcrt.dll"};
     for (const BuiltExe& exe : BuiltExes()) {
         SCOPED_TRACE(exe.path);
@@ -168,6 +195,95 @@ TEST(ExeTest, IsAGuiProgramOfItsArchitectureThatNeedsOnlyWindowsOwnDlls) {
             EXPECT_LE(pe.Size(), 192437u + 300u * 1024u);
         }
     }
+}
+
+// Functions of Windows' own DLLs that Windows XP SP3 lacks, from the minimum versions Microsoft
+// documents (Vista and later, or only the 64-bit editions of XP). The i686 product starts on XP:
+// a single one of these in its import table stops it with "procedure entry point not found".
+const char* const kNotOnWindowsXp[] = {
+    "GetTickCount64",
+    "FlsAlloc",
+    "FlsFree",
+    "FlsGetValue",
+    "FlsSetValue",
+    "InitOnceInitialize",
+    "InitOnceExecuteOnce",
+    "InitOnceBeginInitialize",
+    "InitOnceComplete",
+    "InitializeSRWLock",
+    "AcquireSRWLockExclusive",
+    "AcquireSRWLockShared",
+    "ReleaseSRWLockExclusive",
+    "ReleaseSRWLockShared",
+    "TryAcquireSRWLockExclusive",
+    "TryAcquireSRWLockShared",
+    "InitializeConditionVariable",
+    "SleepConditionVariableCS",
+    "SleepConditionVariableSRW",
+    "WakeConditionVariable",
+    "WakeAllConditionVariable",
+    "InitializeCriticalSectionEx",
+    "SetDefaultDllDirectories",
+    "AddDllDirectory",
+    "RemoveDllDirectory",
+    "SetProcessDPIAware",
+    "IsProcessDPIAware",
+    "SetProcessDpiAwareness",
+    "SetProcessDpiAwarenessContext",
+    "RegGetValueA",
+    "RegGetValueW",
+    "RegDeleteTreeA",
+    "RegSetKeyValueA",
+    "RegDeleteKeyExA",
+    "ReOpenFile",
+    "GetFinalPathNameByHandleA",
+    "GetFinalPathNameByHandleW",
+    "CreateSymbolicLinkA",
+    "CreateSymbolicLinkW",
+    "GetFileInformationByHandleEx",
+    "SetFileInformationByHandle",
+    "CancelIoEx",
+    "CreateFile2",
+    "CreateEventExA",
+    "CreateEventExW",
+    "CreateMutexExA",
+    "CreateMutexExW",
+    "CreateSemaphoreExW",
+    "QueryFullProcessImageNameA",
+    "QueryFullProcessImageNameW",
+    "GetErrorMode",
+    "GetSystemTimePreciseAsFileTime",
+    "GetCurrentProcessorNumber",
+    "FlushProcessWriteBuffers",
+    "InterlockedCompareExchange64",
+    "LocaleNameToLCID",
+    "LCIDToLocaleName",
+    "GetLocaleInfoEx",
+    "CompareStringEx",
+    "GetUserDefaultLocaleName",
+    "Wow64DisableWow64FsRedirection",
+    "Wow64RevertWow64FsRedirection",
+    "ChangeWindowMessageFilter",
+    "SHGetKnownFolderPath",
+    "SetThreadStackGuarantee",
+    "GetProductInfo",
+};
+
+TEST(ExeTest, TheI686ProductImportsNothingWindowsXpLacks) {
+    bool checked = false;
+    for (const BuiltExe& exe : BuiltExes()) {
+        if (exe.machine != IMAGE_FILE_MACHINE_I386)
+            continue;
+        SCOPED_TRACE(exe.path);
+        const PeFile pe(exe.path);
+        ASSERT_TRUE(pe.Valid());
+        const std::set<std::string> imported = pe.ImportedFunctions();
+        EXPECT_TRUE(imported.count("CreateFileA")) << "the import table was not read";
+        for (const char* name : kNotOnWindowsXp)
+            EXPECT_FALSE(imported.count(name)) << name << " is not on Windows XP SP3";
+        checked = true;
+    }
+    EXPECT_TRUE(checked) << "no i686 install.exe to check";
 }
 
 TEST(ExeTest, CarriesVersionPayloadAndTheManifestOfItsArchitecture) {
@@ -212,6 +328,23 @@ TEST(ExeTest, CarriesVersionPayloadAndTheManifestOfItsArchitecture) {
                   manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" "
                                 "processorArchitecture=\"*\""));
         EXPECT_NE(std::string::npos, manifest.find("level=\"requireAdministrator\""));
+        // Vista, 7, 8, 8.1 and 10/11, in the compatibility namespace.
+        EXPECT_NE(
+            std::string::npos,
+            manifest.find("<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">"));
+        for (const char* os :
+             {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+              "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+              "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+            EXPECT_NE(std::string::npos,
+                      manifest.find(std::string("<supportedOS Id=\"{") + os + "}\"/>"))
+                << os;
+        // System DPI awareness, in an asm.v3 application element (asm.v1 stops Windows XP).
+        EXPECT_NE(std::string::npos,
+                  manifest.find("<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">\n"
+                                "    <windowsSettings>\n"
+                                "      <dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/"
+                                "WindowsSettings\">true</dpiAware>"));
         ::FreeLibrary(hExe);
     }
 }

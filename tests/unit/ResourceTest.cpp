@@ -47,6 +47,8 @@ const Message kMessages[] = {
      L"erneut."},
     {IDS_UNEXPECTED_ERROR,
      L"Ein unerwarteter Fehler ist aufgetreten. Die Installation wurde abgebrochen."},
+    {IDS_ALREADY_RUNNING, L"Die NebuLark 5 Installation l\u00e4uft bereits. Bitte warten Sie, bis "
+                          L"sie beendet ist."},
 };
 
 // The text in code page 1252, as the ANSI functions hand it out.

@@ -2,25 +2,28 @@
 #include "TestDrives.h"
 #include "RunChecks.h"
 #include "TestFiles.h"
+#include "TimeLimits.h"
 
 #include "patch/BatchTemplate.h"
 #include "patch/CdContents.h"
-#include "patch/PatchSteps.h"
+#include "patch/BatchProcess.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// Runs a batch text the way the patch run does (hidden, through the shell) and waits for it.
+// Runs a batch text the way the patch run does (held, hidden, in the system's command
+// interpreter) and waits for it.
 DWORD RunBatch(const std::string& text) {
     const std::string path = "C:\\records\\cleanup.bat";
     MakeFolder("C:\\records");
-    EXPECT_TRUE(WriteBatchFile(path.c_str(), text.c_str()));
+    CHeldFile held;
+    EXPECT_TRUE(WriteBatchFile(path.c_str(), text.c_str(), held));
     HANDLE hProcess = StartBatchFile(path.c_str());
     EXPECT_NE(nullptr, hProcess);
     if (!hProcess)
         return ~0u;
-    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(hProcess, 60000));
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(hProcess, ScaledMs(60000)));
     DWORD code = 0;
     ::GetExitCodeProcess(hProcess, &code);
     ::CloseHandle(hProcess);

@@ -4,11 +4,15 @@
 #include "RunChecks.h"
 #include "TestDrives.h"
 #include "TestFiles.h"
+#include "TimeLimits.h"
 #include "UiDriver.h"
 
 #include "patch/BatchTemplate.h"
 #include "patch/CdContents.h"
-#include "patch/PatchSteps.h"
+#include "patch/BatchProcess.h"
+#include "patch/CdPathRecord.h"
+#include "patch/ProgramPaths.h"
+#include "patch/TempDisk.h"
 #include "framework/ResString.h"
 #include "support/CodePages.h"
 
@@ -49,8 +53,16 @@ bool TestFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
 HANDLE TestStartBatchFile(const CString& batchPath) {
     return g_failStart ? nullptr : StartBatchFile(batchPath);
 }
+// Another account's, as an unprivileged user's file on a data disk would be owned.
+std::string g_stampOwner;
+bool TestFileOwner(const char* pszPath, std::string& ownerSid) {
+    if (g_stampOwner.empty())
+        return RealPatchSystem().GetFileOwner(pszPath, ownerSid);
+    ownerSid = g_stampOwner;
+    return true;
+}
 const PatchSystem kTestSystem = {TestModuleFileName, TestShortPathName, TestFreeBytes,
-                                 TestStartBatchFile};
+                                 TestStartBatchFile, TestFileOwner};
 
 const char kRecordPath[] = "C:\\records\\stub.txt";
 
@@ -80,6 +92,7 @@ protected:
         g_noShortNames = false;
         g_freeSpace = FreeSpace::Real;
         g_failStart = false;
+        g_stampOwner.clear();
         for (const char* drive : {drives::kFixed, drives::kFixedSecond, drives::kFixedExact}) {
             RemoveCdEntriesFrom(drive);
             ::DeleteFileA((std::string(drive) + "\\" + kRunStampName).c_str());
@@ -303,7 +316,7 @@ TEST_F(PatchRunTest, APercentInTheProgramFolderReachesTheCommandInterpreterLiter
     EXPECT_TRUE(ui.boxes().empty());
     std::string batch;
     ASSERT_TRUE(ReadFileBytes("C:\\patch\\100%\\temp.bat", batch));
-    EXPECT_NE(std::string::npos, batch.find("xcopy /Y \"c:\\patch\\100%%\\setup.inx\"\r\n"));
+    EXPECT_NE(std::string::npos, batch.find("xcopy.exe\" /Y \"c:\\patch\\100%%\\setup.inx\"\r\n"));
     // cmd copied our script from that folder into the copy's Disk1.
     EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
               StubRecord()["inx"]);
@@ -328,7 +341,7 @@ TEST_F(PatchRunTest, AFolderWithUmlautsReachesTheCommandInterpreterInItsOemCodeP
     ASSERT_TRUE(AnsiToOem("c:\\patch\\j\xFCrgen \xDC"
                           "bung \xE4\xF6\xDF \xC4\\setup.inx",
                           oem));
-    EXPECT_NE(std::string::npos, batch.find("xcopy /Y \"" + oem + "\"\r\n"));
+    EXPECT_NE(std::string::npos, batch.find("xcopy.exe\" /Y \"" + oem + "\"\r\n"));
     EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
               StubRecord()["inx"]);
     ExpectCdPathRecorded("D:");
@@ -457,7 +470,7 @@ TEST(CdMeasureTest, SumsClustersOfFilesAndFoldersAndWalksALargeCdQuickly) {
     ASSERT_TRUE(MeasureCdCopy(cd.path().c_str(), 4096, bytes));
     const DWORD elapsed = ::GetTickCount() - start;
     EXPECT_EQ((50ull + 3000ull + 2ull) * 4096ull, bytes);
-    EXPECT_LT(elapsed, 200u) << "walking 3000 files in 50 folders";
+    EXPECT_LT(elapsed, ScaledMs(200)) << "walking 3000 files in 50 folders";
     std::printf("walk of 3000 files in 50 folders: %lu ms\n", static_cast<unsigned long>(elapsed));
     EXPECT_FALSE(MeasureCdCopy("Q:\\", 4096, bytes)) << "a drive that cannot be read";
 }
@@ -536,6 +549,57 @@ TEST_F(PatchRunTest, LeftoversOfAnInterruptedRunAreRemovedOnlyWhenTheUserSaysSo)
     }
     EXPECT_TRUE(PathExists("H:\\Eigene\\Disk1.txt"));
     RemoveTree("H:\\Eigene");
+}
+
+TEST_F(PatchRunTest, AStampOfAnotherAccountIsNotTheProgramsAndNothingBesideItIsRemoved) {
+    LayOutInterruptedRun("H:");
+    g_stampOwner = "S-1-5-21-1111-2222-3333-1001"; // an unprivileged user of the machine
+    UiDriver ui;
+    EXPECT_EQ(IDABORT, Run("D:\\", "H:\\", ui));
+    ExpectOnlyMessage(ui, IDS_TARGET_ENTRY_EXISTS,
+                      "Auf dem Ziellaufwerk existiert bereits \\Disk1. Bitte w\xE4hlen Sie ein "
+                      "anderes Laufwerk.");
+    EXPECT_EQ(21u, CdEntriesOn("H:").size());
+    EXPECT_TRUE(PathExists("H:\\Docs\\copied.txt"));
+    EXPECT_TRUE(PathExists(std::string("H:\\") + kRunStampName));
+}
+
+TEST_F(PatchRunTest, ACopyStillInUseAtTheCleanUpKeepsTheStampAndTheNextRunOffersToRemoveIt) {
+    ::SetEnvironmentVariableA("STUB_SLEEP_MS", "1500");
+    // While the product's setup runs, something opens a file of the copy and keeps it open, as
+    // a virus scanner or a helper left running by the setup would.
+    HANDLE hInUse = INVALID_HANDLE_VALUE;
+    UiDriver ui;
+    ui.onTick = [&] {
+        if (hInUse == INVALID_HANDLE_VALUE && !StubRecord().empty())
+            hInUse = ::CreateFileA("H:\\Docs\\Deutsch\\Handbuch.txt", GENERIC_READ, FILE_SHARE_READ,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    EXPECT_EQ(IDOK, Run("D:\\", "H:\\", ui));
+    ASSERT_NE(INVALID_HANDLE_VALUE, hInUse) << "the copy was never opened";
+    EXPECT_TRUE(ui.boxes().empty());
+    ExpectCdPathRecorded("D:");
+    EXPECT_TRUE(PathExists("H:\\Docs\\Deutsch\\Handbuch.txt"));
+    EXPECT_TRUE(PathExists(std::string("H:\\") + kRunStampName));
+    ::CloseHandle(hInUse);
+
+    UiDriver next;
+    next.AnswerWith(IDNO);
+    EXPECT_EQ(IDABORT, Run("D:\\", "H:\\", next));
+    ASSERT_EQ(1u, next.boxes().size());
+    EXPECT_EQ(LoadResString(IDS_REMOVE_LEFTOVERS).str(), next.boxes()[0].text);
+}
+
+TEST_F(PatchRunTest, AnXcopyBatAtTheTempDisksRootDoesNotRunAndTheRunPatches) {
+    // The batch file works at the temp disk's root, where any user may place files.
+    ASSERT_TRUE(WriteFileBytes("C:\\xcopy.bat", "@echo planted> C:\\records\\planted.txt\r\n"));
+    UiDriver ui;
+    EXPECT_EQ(IDOK, Run("D:\\", "C:\\", ui));
+    ::DeleteFileA("C:\\xcopy.bat");
+    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_FALSE(PathExists("C:\\records\\planted.txt")) << "the planted xcopy.bat ran";
+    ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
+    ExpectCdPathRecorded("D:");
 }
 
 TEST_F(PatchRunTest, AStampWithoutACopyBesideItIsSimplyRemoved) {

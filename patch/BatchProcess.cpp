@@ -1,0 +1,104 @@
+#include "BatchProcess.h"
+
+#include "BatchTemplate.h"
+#include "framework/Module.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+
+#include "support/SystemLibrary.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const DWORD kWaitSliceMs = 1000;
+
+} // namespace
+
+PayloadResult WritePayload(const CString& scriptPath, CHeldFile& script, DWORD& nWritten) {
+    nWritten = 0;
+    HINSTANCE hModule = AfxGetInstanceHandle();
+    HRSRC hResource = ::FindResourceA(hModule, MAKEINTRESOURCEA(IDR_PAYLOAD), "RT_RCDATA");
+    if (!hResource)
+        return PayloadResult::MissingResource;
+    HGLOBAL hData = ::LoadResource(hModule, hResource);
+    const char* pBytes = hData ? static_cast<const char*>(::LockResource(hData)) : nullptr;
+    const DWORD nBytes = ::SizeofResource(hModule, hResource);
+    if (!pBytes)
+        return PayloadResult::MissingResource;
+    if (!script.Write(scriptPath, std::string(pBytes, nBytes)))
+        return PayloadResult::CannotWrite;
+    nWritten = nBytes;
+    return PayloadResult::Written;
+}
+
+bool WriteBatchFile(const CString& batchPath, const CString& text, CHeldFile& batch) {
+    std::string bytes;
+    bytes.reserve(text.GetLength() + 64);
+    for (char ch : text.str() + "\n") {
+        if (ch == '\n')
+            bytes += '\r';
+        bytes += ch;
+    }
+    return batch.Write(batchPath, bytes);
+}
+
+HANDLE StartBatchFile(const CString& batchPath) {
+    // The system's own command interpreter, by its full path, not the .bat association, which
+    // a user's HKEY_CURRENT_USER can redirect. /D: no AutoRun commands; /E:ON and /V:OFF: the
+    // guard lines need command extensions, and a "!" in a folder name must stay a "!".
+    const CString system = SystemFolder();
+    if (system.IsEmpty())
+        return nullptr;
+    const CString cmdPath = system + "\\cmd.exe";
+    CString commandLine = "\"" + cmdPath + "\" /D /E:ON /V:OFF /C \"\"" + batchPath + "\"\"";
+
+    // Every standard handle is the NUL device: no prompt can wait for an answer, and no command
+    // meets a missing handle (xcopy stops with "Invalid handle" then). One that cannot be opened
+    // stays invalid.
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE hNul =
+        ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = hNul;
+    startup.hStdOutput = hNul;
+    startup.hStdError = hNul;
+    PROCESS_INFORMATION process = {};
+    std::vector<char> buffer(commandLine.str().begin(), commandLine.str().end());
+    buffer.push_back('\0');
+    const BOOL started = ::CreateProcessA(cmdPath, &buffer[0], nullptr, nullptr, TRUE,
+                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    if (hNul != INVALID_HANDLE_VALUE)
+        ::CloseHandle(hNul);
+    if (!started)
+        return nullptr;
+    ::CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+void WaitForProcess(HANDLE hProcess) {
+    DWORD status = WAIT_TIMEOUT;
+    while (status == WAIT_TIMEOUT) {
+        const DWORD result = ::WaitForSingleObject(hProcess, kWaitSliceMs);
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            try {
+                AfxGetApp()->PumpMessage();
+            } catch (...) {
+                ::MessageBeep(0);
+            }
+        }
+        status = result;
+    }
+}
+
+DWORD BatchExitCode(HANDLE hProcess) {
+    DWORD exitCode = kBatchExitCopyFailed;
+    if (!::GetExitCodeProcess(hProcess, &exitCode))
+        exitCode = kBatchExitCopyFailed;
+    return exitCode;
+}

@@ -1,0 +1,29 @@
+#include "CdPathRecord.h"
+
+const char kSettingsKey[] = "SOFTWARE\\Tavix Technologies\\NebuLark 5\\Settings";
+const char kCdPathValue[] = "CDPath";
+
+namespace {
+
+// The product's own setup is a 32-bit program and keeps its settings in the registry's 32-bit
+// view; the x86-64 build must write there too. The i686 build passes no view flag.
+#ifdef _WIN64
+const REGSAM kSettingsView = KEY_WOW64_32KEY;
+#else
+const REGSAM kSettingsView = 0;
+#endif
+
+} // namespace
+
+void RecordCdPath(const CString& cdDrive) {
+    HKEY hKey;
+    // The key belongs to the installed product: it is opened, never created.
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS | kSettingsView,
+                        &hKey) != ERROR_SUCCESS)
+        return;
+    // REG_SZ data carries its terminating NUL, so every reader gets a terminated text.
+    ::RegSetValueExA(hKey, kCdPathValue, 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(static_cast<const char*>(cdDrive)),
+                     static_cast<DWORD>(cdDrive.GetLength() + 1));
+    ::RegCloseKey(hKey);
+}

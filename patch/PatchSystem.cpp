@@ -1,0 +1,70 @@
+#include "PatchSystem.h"
+
+#include "BatchProcess.h"
+#include "framework/Module.h"
+#include "support/AdminSecurity.h"
+#include "support/CodePages.h"
+
+#include <aclapi.h>
+
+namespace {
+
+// The short form of an existing wide path, exact in the ANSI code page.
+bool ShortFormInAnsi(const wchar_t* wide, std::string& ansi) {
+    wchar_t shortForm[MAX_PATH + 1] = {};
+    const DWORD length = ::GetShortPathNameW(wide, shortForm, MAX_PATH);
+    return length != 0 && length < MAX_PATH &&
+           WideToAnsiExact(shortForm, static_cast<int>(length), ansi);
+}
+
+ModulePathStatus RealModuleFileName(std::string& path) {
+    // The wide name reaches a folder whose name the ANSI code page cannot write (C:\Łódź on a
+    // German system), through its short form.
+    wchar_t wide[MAX_PATH + 1] = {};
+    const DWORD length = ::GetModuleFileNameW(AfxGetInstanceHandle(), wide, MAX_PATH);
+    // A full buffer may hold a cut path without its NUL (Windows XP, Wine): never read on.
+    if (length >= MAX_PATH)
+        return ModulePathStatus::TooLong;
+    if (length == 0)
+        return ModulePathStatus::NotNameable;
+    if (WideToAnsiExact(wide, static_cast<int>(length), path) || ShortFormInAnsi(wide, path))
+        return ModulePathStatus::Ok;
+    return ModulePathStatus::NotNameable;
+}
+
+std::string RealShortPathName(const std::string& path) {
+    wchar_t wide[MAX_PATH] = {};
+    if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide, MAX_PATH) <= 0)
+        return std::string();
+    std::string ansi;
+    return ShortFormInAnsi(wide, ansi) ? ansi : std::string();
+}
+
+bool RealFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
+    ULARGE_INTEGER available;
+    ULARGE_INTEGER total;
+    ULARGE_INTEGER free;
+    if (!::GetDiskFreeSpaceExA(pszRoot, &available, &total, &free))
+        return false;
+    freeBytes = static_cast<LONGLONG>(available.QuadPart);
+    return true;
+}
+
+bool RealFileOwner(const char* pszPath, std::string& ownerSid) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoA(pszPath, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                                nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    ownerSid = SidText(owner);
+    ::LocalFree(descriptor);
+    return !ownerSid.empty();
+}
+
+} // namespace
+
+const PatchSystem& RealPatchSystem() {
+    static const PatchSystem system = {RealModuleFileName, RealShortPathName, RealFreeBytes,
+                                       StartBatchFile, RealFileOwner};
+    return system;
+}

@@ -1,0 +1,33 @@
+// The system queries of the patch run that tests need to steer, and the real ones.
+#pragma once
+
+#include "framework/String.h"
+
+#include <windows.h>
+
+#include <string>
+
+// How the program's own path could be read.
+enum class ModulePathStatus {
+    Ok,
+    // The path filled the whole buffer: it may be cut, and may lack its terminating NUL.
+    TooLong,
+    // Neither the path nor its short form can be written in the ANSI code page.
+    NotNameable,
+};
+
+struct PatchSystem {
+    // The program's own file name in the ANSI code page; where the folder's name has characters
+    // outside it, its short form.
+    ModulePathStatus (*GetModuleFileName)(std::string& path);
+    // The short (8.3) form of an existing ANSI path, exact in the ANSI code page; "" if none.
+    std::string (*GetShortPathName)(const std::string& path);
+    // Bytes available to the caller on the disk of pszRoot; false when the query fails.
+    bool (*GetFreeBytes)(const char* pszRoot, LONGLONG& freeBytes);
+    // Starts the batch file hidden; answers its process handle, or null.
+    HANDLE (*StartBatchFile)(const CString& batchPath);
+    // The owner of the file at path as a SID's text (S-1-5-32-544); false when it cannot be read.
+    bool (*GetFileOwner)(const char* pszPath, std::string& ownerSid);
+};
+
+const PatchSystem& RealPatchSystem();

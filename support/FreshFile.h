@@ -1,0 +1,34 @@
+// Files the program creates itself and then relies on. It runs as administrator and writes into
+// folders that other users may change: nothing is written through a file or link that was there
+// before, and what it later hands to the command interpreter cannot change meanwhile.
+#pragma once
+
+#include "framework/String.h"
+
+#include <windows.h>
+
+#include <string>
+
+// Creates path afresh with bytes: an existing file of that name is deleted first, then the file
+// is created new (never opened) and written through an unshared handle. security may be null.
+// False when any step fails; a file it created is removed again.
+bool WriteNewFile(const CString& path, const std::string& bytes, SECURITY_ATTRIBUTES* security);
+
+// A file the program wrote and holds open for reading, shared only for reading: nobody can
+// change, replace or delete it while it is held. Released on destruction.
+class CHeldFile {
+public:
+    CHeldFile() = default;
+    ~CHeldFile() { Release(); }
+    CHeldFile(const CHeldFile&) = delete;
+    CHeldFile& operator=(const CHeldFile&) = delete;
+
+    // Writes path afresh (WriteNewFile), opens it again to hold it, and checks that it holds
+    // exactly bytes. False when any step fails; a file it created is removed again.
+    bool Write(const CString& path, const std::string& bytes);
+    void Release();
+    bool IsHeld() const { return m_hFile != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+};
