@@ -4,10 +4,8 @@
 #include "framework/Module.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
-
 #include "support/SystemLibrary.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace {

@@ -12,6 +12,18 @@ namespace {
 const char kAdministratorsSid[] = "S-1-5-32-544";
 const char kSystemSid[] = "S-1-5-18";
 
+// The security for what the program creates at the root of drive: its own descriptor, or none on
+// a volume that keeps none (FAT32). False when the volume keeps security but the descriptor could
+// not be built: nothing is created open to every user instead.
+bool OwnSecurityAt(const CString& drive, CAdminOnlySecurity& security,
+                   SECURITY_ATTRIBUTES*& attributes) {
+    attributes = nullptr;
+    if (!VolumeKeepsAcls(drive + "\\"))
+        return true;
+    attributes = security.Attributes();
+    return attributes != nullptr;
+}
+
 } // namespace
 
 ULONGLONG RoundUpToClusters(ULONGLONG bytes, ULONGLONG clusterBytes) {
@@ -103,8 +115,9 @@ bool WriteRunStamp(const CString& tempDrive, const CString& cdDrive) {
                   static_cast<const char*>(cdDrive), now.wYear, now.wMonth, now.wDay, now.wHour,
                   now.wMinute, now.wSecond);
     CAdminOnlySecurity security;
-    return WriteNewFile(RunStampPath(tempDrive), text,
-                        VolumeKeepsAcls(tempDrive + "\\") ? security.Attributes() : nullptr);
+    SECURITY_ATTRIBUTES* attributes = nullptr;
+    return OwnSecurityAt(tempDrive, security, attributes) &&
+           WriteNewFile(RunStampPath(tempDrive), text, attributes);
 }
 
 bool IsOwnRunStamp(const PatchSystem& system, const CString& drive) {
@@ -137,8 +150,9 @@ void RemoveFirstCopyFolders(const CString& drive, int count) {
 CopyFoldersResult CreateCopyFolders(const CString& drive, const char*& existing) {
     existing = nullptr;
     CAdminOnlySecurity security;
-    SECURITY_ATTRIBUTES* attributes =
-        VolumeKeepsAcls(drive + "\\") ? security.Attributes() : nullptr;
+    SECURITY_ATTRIBUTES* attributes = nullptr;
+    if (!OwnSecurityAt(drive, security, attributes))
+        return CopyFoldersResult::Failed;
     int created = 0;
     for (const CdEntry& entry : kCdEntries) {
         if (!entry.isFolder)
@@ -148,8 +162,8 @@ CopyFoldersResult CreateCopyFolders(const CString& drive, const char*& existing)
             continue;
         }
         const DWORD error = ::GetLastError();
-        // Someone made it since the data-loss guard looked: it is not the program's.
         RemoveFirstCopyFolders(drive, created);
+        // Someone made it since the data-loss guard looked: it is not the program's.
         if (error == ERROR_ALREADY_EXISTS) {
             existing = entry.name;
             return CopyFoldersResult::EntryExists;

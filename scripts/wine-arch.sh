@@ -20,7 +20,8 @@ QEMU_I386_MASK='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff
 # Without it, qemu splits Wine's reservation of the upper 2 GiB into some 65,000 mmap calls and
 # every 32-bit process takes about a minute to start.
 QEMU_I386_RESERVED_VA=0x7fff0000
-I686_MODE=none I686_WHY= I686_REGISTERED= I686_MOUNTED=
+# Sourced again by wine-env.sh in the callers' subshells: what was chosen stays.
+: "${I686_MODE:=none}" "${I686_WHY:=}" "${I686_REGISTERED:=}" "${I686_MOUNTED:=}"
 
 # Runs one i386 Linux program of Wine's; answers whether the kernel (or a handler) ran it.
 i386_runs() { timeout 30 /usr/lib/wine/wineserver32 --version </dev/null >/dev/null 2>&1; }

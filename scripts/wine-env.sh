@@ -137,7 +137,11 @@ wine_make_drives() {
     letter=${pair%%:*} dir=${pair#*:}
     ln -sfn "$drives/$dir" "$WINEPREFIX/dosdevices/$letter:"
   done
-  timeout 120 wine regedit /S "$(wine_path "$reg")" </dev/null >/dev/null 2>&1
+  # Wine reads the drive types from the registry's native view: in a 64-bit prefix, through the
+  # 64-bit regedit (a 32-bit one would write them under Wow6432Node, where Wine never looks).
+  local loader=wine
+  [ "$WINEARCH" = win64 ] && loader=/usr/lib/wine/wine64
+  timeout 120 $loader regedit /S "$(wine_path "$reg")" </dev/null >/dev/null 2>&1
   rm -f "$reg"
 
   local maker=$build/tests/make_sample_cd.exe stub=$build/tests/setup_stub.exe

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 const char kMainCaption[] = "NebuLark 5 Installation";
@@ -47,15 +49,25 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
     HWND hTemp = ::GetDlgItem(hDlg, IDC_TEMP_DRIVE);
     EXPECT_EQ(0, ::SendMessageA(hCd, CB_GETCURSEL, 0, 0));
     EXPECT_EQ(0, ::SendMessageA(hTemp, CB_GETCURSEL, 0, 0));
-    EXPECT_EQ("D:\\", program.ItemRoot(hCd, 0));
-    EXPECT_NE(std::string::npos, program.ItemText(hCd, 0).find("D:")) << program.ItemText(hCd, 0);
+    // The items are read from the program's memory, which cannot work where it runs under qemu
+    // user-mode: its addresses are not the host's. The window tests check the lists in-process.
+    const bool readsItems = std::getenv("INSTALL_WINE_QEMU") == nullptr;
+    if (readsItems) {
+        EXPECT_EQ("D:\\", program.ItemRoot(hCd, 0));
+        EXPECT_NE(std::string::npos, program.ItemText(hCd, 0).find("D:"))
+            << program.ItemText(hCd, 0);
+    }
     // Pick the second fixed disk, then back to C: as a user might.
     const int fixedCount = static_cast<int>(::SendMessageA(hTemp, CB_GETCOUNT, 0, 0));
     ASSERT_GE(fixedCount, 2);
-    EXPECT_EQ("H:\\", program.ItemRoot(hTemp, 1));
+    if (readsItems) {
+        EXPECT_EQ("H:\\", program.ItemRoot(hTemp, 1));
+    }
     ::SendMessageA(hTemp, CB_SETCURSEL, 1, 0);
     ::SendMessageA(hTemp, CB_SETCURSEL, 0, 0);
-    EXPECT_EQ("C:\\", program.ItemRoot(hTemp, 0));
+    if (readsItems) {
+        EXPECT_EQ("C:\\", program.ItemRoot(hTemp, 0));
+    }
 
     Click(::GetDlgItem(hDlg, IDC_NEXT));
     HWND hWait = program.WaitForDialog("Warning", 10000);

@@ -3,6 +3,8 @@
 #include "patch/BatchTemplate.h"
 #include "support/CodePages.h"
 
+#include "CaseTrace.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,8 +48,8 @@ const Conversion kConversions[] = {
 
 TEST(CodePagesTest, PathsConvertExactlyToTheOemPageOrNotAtAll) {
     for (const Conversion& c : kConversions) {
-        SCOPED_TRACE(std::string(c.text) + " from " + std::to_string(c.fromCp) + " to " +
-                     std::to_string(c.toCp));
+        const CaseTrace trace(std::string(c.text) + " from " + std::to_string(c.fromCp) + " to " +
+                              std::to_string(c.toCp));
         std::string out = "unchanged";
         const bool converted = ConvertCodePageExact(c.text, c.fromCp, c.toCp, out);
         EXPECT_EQ(c.converted != nullptr, converted);

@@ -2,6 +2,7 @@
 // i686 product read as a file, for hosts that cannot run it.
 #include "res/resource.h"
 
+#include "CaseTrace.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -177,10 +178,9 @@ std::vector<BuiltExe> BuiltExes() {
 
 TEST(ExeTest, IsAGuiProgramOfItsArchitectureThatNeedsOnlyWindowsOwnDlls) {
     const std::set<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",
-                                          "comctl32.dll", "advapi32.dll",
-                                          "msvcrt.dll"};
+                                          "comctl32.dll", "advapi32.dll", "msvcrt.dll"};
     for (const BuiltExe& exe : BuiltExes()) {
-        SCOPED_TRACE(exe.path);
+        const CaseTrace trace(exe.path);
         const PeFile pe(exe.path);
         ASSERT_TRUE(pe.Valid());
         EXPECT_EQ(exe.machine, pe.FileHeader().Machine);
@@ -274,7 +274,7 @@ TEST(ExeTest, TheI686ProductImportsNothingWindowsXpLacks) {
     for (const BuiltExe& exe : BuiltExes()) {
         if (exe.machine != IMAGE_FILE_MACHINE_I386)
             continue;
-        SCOPED_TRACE(exe.path);
+        const CaseTrace trace(exe.path);
         const PeFile pe(exe.path);
         ASSERT_TRUE(pe.Valid());
         const std::set<std::string> imported = pe.ImportedFunctions();
@@ -288,7 +288,7 @@ TEST(ExeTest, TheI686ProductImportsNothingWindowsXpLacks) {
 
 TEST(ExeTest, CarriesVersionPayloadAndTheManifestOfItsArchitecture) {
     for (const BuiltExe& exe : BuiltExes()) {
-        SCOPED_TRACE(exe.path);
+        const CaseTrace trace(exe.path);
         DWORD handle = 0;
         const DWORD size = ::GetFileVersionInfoSizeA(exe.path.c_str(), &handle);
         ASSERT_GT(size, 0u);
@@ -355,7 +355,7 @@ TEST(ExeTest, CarriesExactlyTheResourcesTheTestsCheck) {
     ResourceMap expected = ReadResources(::GetModuleHandleA(nullptr));
     ASSERT_FALSE(expected.empty());
     for (const BuiltExe& exe : BuiltExes()) {
-        SCOPED_TRACE(exe.path);
+        const CaseTrace trace(exe.path);
         HMODULE hExe = ::LoadLibraryExA(exe.path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(nullptr, hExe);
         ResourceMap actual = ReadResources(hExe);

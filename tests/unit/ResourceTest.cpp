@@ -2,6 +2,7 @@
 #include "framework/ResString.h"
 #include "res/resource.h"
 
+#include "CaseTrace.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -173,7 +174,7 @@ void ExpectControls(const std::vector<Control>& expected, const std::vector<Cont
     ASSERT_EQ(expected.size(), actual.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         const Control &e = expected[i], &a = actual[i];
-        SCOPED_TRACE("control " + std::to_string(i));
+        const CaseTrace trace("control " + std::to_string(i));
         EXPECT_EQ(e.id, a.id);
         // Class names are case-insensitive; the resource compiler writes them in upper case.
         EXPECT_EQ(0, _wcsicmp(e.windowClass.c_str(), a.windowClass.c_str()))

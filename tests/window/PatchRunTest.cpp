@@ -1,5 +1,6 @@
 // The real patch run in real windows, against the test prefix's drives: the sample CD in D:, the
 // broken CDs in E: to G:, the fixed disks C:, H:, S: and T:.
+#include "CaseTrace.h"
 #include "PatchHost.h"
 #include "RunChecks.h"
 #include "TestDrives.h"
@@ -206,7 +207,7 @@ TEST_F(PatchRunTest, NoProductCdInTheChosenDriveAsksForTheCdAfterTheScriptIsWrit
         {"", "no CD drive chosen"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.why);
+        const CaseTrace trace(c.why);
         ::DeleteFileA("C:\\patch\\setup.inx");
         UiDriver ui;
         EXPECT_EQ(IDABORT, Run(c.cdRoot, "C:\\", ui));
@@ -279,7 +280,7 @@ TEST_F(PatchRunTest, AScriptThatCannotBeWrittenBesideTheProgramNamesItsFolder) {
         {"S:\\install.exe", "s:\\", "the disk is too small for the script"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.why);
+        const CaseTrace trace(c.why);
         if (c.modulePath[0] == 'S' && !DriveExists(drives::kFixedSmall))
             continue; // the 128 KiB tmpfs disk S: needs a run as root
         g_modulePath = c.modulePath;
@@ -353,7 +354,7 @@ TEST_F(PatchRunTest, AFolderTheCommandInterpreterCannotNameIsReachedByItsShortFo
     ASSERT_TRUE(MakeFolder(folder));
     g_modulePath = folder + "\\install.exe";
     {
-        SCOPED_TRACE("the volume keeps short names");
+        const CaseTrace trace("the volume keeps short names");
         UiDriver ui;
         EXPECT_EQ(IDOK, Run("D:\\", "C:\\", ui));
         EXPECT_TRUE(ui.boxes().empty());
@@ -379,7 +380,7 @@ TEST_F(PatchRunTest, AFolderTheCommandInterpreterCannotNameIsReachedByItsShortFo
         {ModulePathStatus::TooLong, false, IDS_PATH_TOO_LONG, "the path fills the buffer"},
     };
     for (const Case& c : refusals) {
-        SCOPED_TRACE(c.why);
+        const CaseTrace trace(c.why);
         g_moduleStatus = c.status;
         g_noShortNames = c.noShortNames;
         UiDriver ui;
@@ -477,7 +478,7 @@ TEST(CdMeasureTest, SumsClustersOfFilesAndFoldersAndWalksALargeCdQuickly) {
 
 TEST_F(CopyFailureTest, ACdThatCannotFitIsRefusedBeforeAnythingIsWritten) {
     for (const CdShape& shape : kCdShapes) {
-        SCOPED_TRACE(shape.why);
+        const CaseTrace trace(shape.why);
         MakeBigCdFile(shape.bigFile);
         UiDriver ui;
         EXPECT_EQ(IDABORT, Run("D:\\", "T:\\", ui));
@@ -494,7 +495,7 @@ TEST_F(CopyFailureTest, ACopyThatFailsInsideTheBatchFileIsReportedAndCleanedUp) 
     g_freeSpace = FreeSpace::Fixed;
     g_freeBytes = 100LL << 30;
     for (const CdShape& shape : {kCdShapes[0], kCdShapes[1]}) {
-        SCOPED_TRACE(shape.why);
+        const CaseTrace trace(shape.why);
         MakeBigCdFile(shape.bigFile);
         UiDriver ui;
         EXPECT_EQ(IDABORT, Run("D:\\", "T:\\", ui));
@@ -525,7 +526,7 @@ TEST_F(PatchRunTest, LeftoversOfAnInterruptedRunAreRemovedOnlyWhenTheUserSaysSo)
     ASSERT_TRUE(WriteFileBytes("H:\\Eigene\\Disk1.txt", "the user's own"));
     LayOutInterruptedRun("H:");
     {
-        SCOPED_TRACE("No: nothing is touched, the dialog stays");
+        const CaseTrace trace("No: nothing is touched, the dialog stays");
         UiDriver ui;
         ui.AnswerWith(IDNO);
         EXPECT_EQ(IDABORT, Run("D:\\", "H:\\", ui));
@@ -537,7 +538,7 @@ TEST_F(PatchRunTest, LeftoversOfAnInterruptedRunAreRemovedOnlyWhenTheUserSaysSo)
         EXPECT_TRUE(StubRecord().empty());
     }
     {
-        SCOPED_TRACE("Yes: the leftovers go and the run completes");
+        const CaseTrace trace("Yes: the leftovers go and the run completes");
         UiDriver ui;
         ui.AnswerWith(IDYES);
         EXPECT_EQ(IDOK, Run("D:\\", "H:\\", ui));
