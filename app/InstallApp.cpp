@@ -1,9 +1,9 @@
 #include "InstallApp.h"
 
-#include "patch/PatchRun.h"
-#include "ui/GuardedModal.h"
 #include "framework/ResString.h"
+#include "patch/PatchRun.h"
 #include "res/resource.h"
+#include "ui/GuardedModal.h"
 #include "ui/InstallDlg.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include "TestFiles.h"
 #include "TimeLimits.h"
 
+#include "patch/BatchProcess.h"
 #include "patch/BatchTemplate.h"
 #include "patch/CdContents.h"
-#include "patch/BatchProcess.h"
 
 #include <gtest/gtest.h>
 

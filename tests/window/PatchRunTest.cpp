@@ -8,13 +8,13 @@
 #include "TimeLimits.h"
 #include "UiDriver.h"
 
+#include "framework/ResString.h"
+#include "patch/BatchProcess.h"
 #include "patch/BatchTemplate.h"
 #include "patch/CdContents.h"
-#include "patch/BatchProcess.h"
 #include "patch/CdPathRecord.h"
 #include "patch/ProgramPaths.h"
 #include "patch/TempDisk.h"
-#include "framework/ResString.h"
 #include "support/CodePages.h"
 
 #include <gtest/gtest.h>
