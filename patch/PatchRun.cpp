@@ -89,8 +89,7 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     // A stamp of the program's own at the temp root: an earlier run was interrupted, and the CD
     // entries there are the program's copy. Without such a stamp, they are the user's and are
     // never touched.
-    if (::GetFileAttributesA(RunStampPath(tempDrive)) != INVALID_FILE_ATTRIBUTES &&
-        IsOwnRunStamp(system, tempDrive)) {
+    if (HasRunStamp(tempDrive) && IsOwnRunStamp(system, tempDrive)) {
         if (FindCdEntryOnDrive(tempDrive) &&
             dlg.MessageBox(LoadResString(IDS_REMOVE_LEFTOVERS), kPatchCaption, MB_YESNO) != IDYES)
             return false;
@@ -157,8 +156,7 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     // helper the product's setup left running) leaves CD entries behind: the stamp must stay
     // with them, so that the next run recognises them as the program's own and offers to remove
     // them, instead of refusing the disk for good.
-    if (FindCdEntryOnDrive(tempDrive) &&
-        ::GetFileAttributesA(RunStampPath(tempDrive)) == INVALID_FILE_ATTRIBUTES)
+    if (FindCdEntryOnDrive(tempDrive) && !HasRunStamp(tempDrive))
         WriteRunStamp(tempDrive, cdDrive);
 
     waitDlg.CloseWindow();

@@ -9,6 +9,10 @@
 
 namespace {
 
+CString RunStampPath(const CString& drive) {
+    return drive + "\\" + kRunStampName;
+}
+
 const char kAdministratorsSid[] = "S-1-5-32-544";
 const char kSystemSid[] = "S-1-5-18";
 
@@ -103,8 +107,8 @@ const char* FindCdEntryOnDrive(const CString& drive) {
     return nullptr;
 }
 
-CString RunStampPath(const CString& drive) {
-    return drive + "\\" + kRunStampName;
+bool HasRunStamp(const CString& drive) {
+    return ::GetFileAttributesA(RunStampPath(drive)) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool WriteRunStamp(const CString& tempDrive, const CString& cdDrive) {

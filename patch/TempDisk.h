@@ -51,8 +51,8 @@ CopyFoldersResult CreateCopyFolders(const CString& drive, const char*& existing)
 // Removes the CD's top-level folders that CreateCopyFolders made, while they are still empty,
 // and the stamp once they are all gone: for a batch file that could not be started.
 void RemoveCopyFolders(const CString& drive);
-// The stamp's path at the root of drive.
-CString RunStampPath(const CString& drive);
+// Whether the stamp is at the root of drive (C:), whoever wrote it.
+bool HasRunStamp(const CString& drive);
 // Removes those of the CD's top-level names that exist at the root of drive, and the stamp.
 // Folder links and junctions are removed as links, never followed.
 void RemoveCdLeftovers(const CString& drive);
