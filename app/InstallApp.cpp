@@ -1,7 +1,7 @@
 #include "InstallApp.h"
 
 #include "framework/ResString.h"
-#include "patch/PatchRun.h"
+#include "res/Caption.h"
 #include "res/resource.h"
 #include "ui/GuardedModal.h"
 #include "ui/InstallDlg.h"
@@ -51,16 +51,11 @@ bool ActivateRunningInstance() {
 // The one application object; the framework's entry point finds it.
 CInstallApp theApp;
 
-CInstallApp::~CInstallApp() {
-    if (m_hInstanceMutex)
-        ::CloseHandle(m_hInstanceMutex);
-}
-
 BOOL CInstallApp::InitInstance() {
-    m_hInstanceMutex = ::CreateMutexA(nullptr, FALSE, kSingleInstanceMutex);
+    m_hInstanceMutex.Attach(::CreateMutexA(nullptr, FALSE, kSingleInstanceMutex));
     // A mutex that cannot be made or opened (its owner may deny access to it) is as good a sign
     // of another copy as one that exists already.
-    if (!m_hInstanceMutex || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (!m_hInstanceMutex.IsValid() || ::GetLastError() == ERROR_ALREADY_EXISTS) {
         if (!ActivateRunningInstance())
             ::MessageBoxA(nullptr, LoadResString(IDS_ALREADY_RUNNING), kPatchCaption, MB_OK);
         return FALSE;

@@ -7,8 +7,8 @@ BOOL CFileFind::FindFile(const char* pszName, DWORD dwUnused) {
     Close();
     if (!pszName)
         pszName = "*.*";
-    m_hContext = ::FindFirstFileA(pszName, &m_next);
-    if (m_hContext == INVALID_HANDLE_VALUE)
+    m_hContext.Attach(::FindFirstFileA(pszName, &m_next));
+    if (!m_hContext.IsValid())
         return FALSE;
     m_bHasNext = true;
 
@@ -29,19 +29,19 @@ BOOL CFileFind::FindFile(const char* pszName, DWORD dwUnused) {
 }
 
 BOOL CFileFind::FindNextFile() {
-    if (m_hContext == INVALID_HANDLE_VALUE || !m_bHasNext)
+    if (!m_hContext.IsValid() || !m_bHasNext)
         return FALSE;
     m_found = m_next;
-    m_bHasNext = ::FindNextFileA(m_hContext, &m_next) != FALSE;
+    m_bHasNext = ::FindNextFileA(m_hContext.Get(), &m_next) != FALSE;
+    if (!m_bHasNext)
+        m_dwEndError = ::GetLastError();
     return m_bHasNext;
 }
 
 void CFileFind::Close() {
-    if (m_hContext != INVALID_HANDLE_VALUE) {
-        ::FindClose(m_hContext);
-        m_hContext = INVALID_HANDLE_VALUE;
-    }
+    m_hContext.Close();
     m_bHasNext = false;
+    m_dwEndError = 0;
 }
 
 CString CFileFind::GetFilePath() const {

@@ -1,9 +1,8 @@
 #include "BatchProcess.h"
 
 #include "BatchTemplate.h"
-#include "framework/Module.h"
+#include "framework/Handle.h"
 #include "framework/WinApp.h"
-#include "res/resource.h"
 #include "support/SystemLibrary.h"
 
 #include <vector>
@@ -13,23 +12,6 @@ namespace {
 const DWORD kWaitSliceMs = 1000;
 
 } // namespace
-
-PayloadResult WritePayload(const CString& scriptPath, CHeldFile& script, DWORD& nWritten) {
-    nWritten = 0;
-    HINSTANCE hModule = AfxGetInstanceHandle();
-    HRSRC hResource = ::FindResourceA(hModule, MAKEINTRESOURCEA(IDR_PAYLOAD), "RT_RCDATA");
-    if (!hResource)
-        return PayloadResult::MissingResource;
-    HGLOBAL hData = ::LoadResource(hModule, hResource);
-    const char* pBytes = hData ? static_cast<const char*>(::LockResource(hData)) : nullptr;
-    const DWORD nBytes = ::SizeofResource(hModule, hResource);
-    if (!pBytes)
-        return PayloadResult::MissingResource;
-    if (!script.Write(scriptPath, std::string(pBytes, nBytes)))
-        return PayloadResult::CannotWrite;
-    nWritten = nBytes;
-    return PayloadResult::Written;
-}
 
 bool WriteBatchFile(const CString& batchPath, const CString& text, CHeldFile& batch) {
     std::string bytes;
@@ -56,25 +38,23 @@ HANDLE StartBatchFile(const CString& batchPath) {
     // meets a missing handle (xcopy stops with "Invalid handle" then). One that cannot be opened
     // stays invalid.
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE hNul =
-        ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                      &inherit, OPEN_EXISTING, 0, nullptr);
+    const CHandle nul(::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
+                                    nullptr));
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = hNul;
-    startup.hStdOutput = hNul;
-    startup.hStdError = hNul;
+    startup.hStdInput = nul;
+    startup.hStdOutput = nul;
+    startup.hStdError = nul;
     PROCESS_INFORMATION process = {};
     std::vector<char> buffer(commandLine.str().begin(), commandLine.str().end());
     buffer.push_back('\0');
     const BOOL started = ::CreateProcessA(cmdPath, &buffer[0], nullptr, nullptr, TRUE,
                                           CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-    if (hNul != INVALID_HANDLE_VALUE)
-        ::CloseHandle(hNul);
     if (!started)
         return nullptr;
-    ::CloseHandle(process.hThread);
+    const CHandle thread(process.hThread); // not needed: closed at once
     return process.hProcess;
 }
 

@@ -1,5 +1,5 @@
-// The files the batch file works with and its process: writing setup.inx and temp.bat beside
-// the program, starting the batch file hidden, waiting for it, and its exit status.
+// The batch file and its process: writing temp.bat beside the program, starting it hidden,
+// waiting for it, and its exit status.
 #pragma once
 
 #include "framework/String.h"
@@ -7,20 +7,14 @@
 
 #include <windows.h>
 
-enum class PayloadResult { Written, MissingResource, CannotWrite };
-
-// Writes the payload resource byte for byte to scriptPath, afresh, and holds the file in script
-// until the batch file has copied it. A file that could not be written whole is removed again, so
-// no truncated script is left behind as if it were good.
-PayloadResult WritePayload(const CString& scriptPath, CHeldFile& script, DWORD& nWritten);
-
 // Writes the batch text to batchPath, afresh, as a text-mode file would hold it (each line feed as
 // CR LF), followed by one more line feed, and holds it in batch until the batch file has ended:
 // the command interpreter reads it line by line while it runs. A file that could not be written
 // whole is removed again.
 bool WriteBatchFile(const CString& batchPath, const CString& text, CHeldFile& batch);
 
-// Starts batchPath hidden in the command interpreter; answers its process handle, or null.
+// Starts batchPath hidden in the command interpreter; answers its process handle, which the
+// caller owns, or null.
 HANDLE StartBatchFile(const CString& batchPath);
 
 // Waits for the batch process in slices, dispatching every waiting message between them so the

@@ -1,7 +1,7 @@
 #include "BatchTemplate.h"
 
 #include "CdContents.h"
-#include "support/SystemLibrary.h"
+#include "RunStamp.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -92,10 +92,6 @@ CString BuildBatchTemplate() {
 }
 
 const CString g_strBatchTemplate = BuildBatchTemplate();
-
-CString SystemXcopyPath() {
-    return SystemFolder() + "\\xcopy.exe";
-}
 
 CString ExpandBatchTemplate(const CString& cdDrive, const CString& tempDrive,
                             const CString& scriptPath, unsigned long scriptSize,

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "framework/String.h"
+#include "support/SystemLibrary.h"
 
 const unsigned long kBatchExitPatched = 0;
 const unsigned long kBatchExitCopyFailed = 2;
@@ -21,9 +22,6 @@ const unsigned long kBatchExitCopyFailed = 2;
 // removal line for each of its folders, both in ascending byte order of the names (so upper case
 // before lower case), then the exit. It is never changed: every run expands a copy of its own.
 extern const CString g_strBatchTemplate;
-
-// The system's own xcopy.exe by its full path, as the system folder is named.
-CString SystemXcopyPath();
 
 // Builds the template text from the CD's entries.
 CString BuildBatchTemplate();

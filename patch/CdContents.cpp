@@ -6,7 +6,6 @@
 
 const char kCdMarkerName[] = "Nebulark5.ico";
 const char kCdSetupFolder[] = "Disk1";
-const char kRunStampName[] = "NebuLark5-Patch.stamp";
 
 // In the order the CD's index lists them; the batch file sorts them itself.
 const CdEntry kCdEntries[kCdEntryCount] = {

@@ -20,8 +20,3 @@ extern const char kCdMarkerName[];
 bool IsProductCdIn(const CString& cdDrive);
 // The CD's setup folder, holding setup.exe and its compiled setup scripts.
 extern const char kCdSetupFolder[];
-
-// The program's stamp at the temp disk's root while a copy of the CD may lie there: written just
-// before the batch file starts, removed by the batch file as its last step. Found at the start
-// of a run, it tells that CD entries beside it are the program's own leftovers.
-extern const char kRunStampName[];

@@ -1,5 +1,7 @@
 #include "CdPathRecord.h"
 
+#include "framework/RegKey.h"
+
 const char kSettingsKey[] = "SOFTWARE\\Tavix Technologies\\NebuLark 5\\Settings";
 const char kCdPathValue[] = "CDPath";
 
@@ -16,14 +18,11 @@ const REGSAM kSettingsView = 0;
 } // namespace
 
 void RecordCdPath(const CString& cdDrive) {
-    HKEY hKey;
+    CRegKey key;
     // The key belongs to the installed product: it is opened, never created.
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS | kSettingsView,
-                        &hKey) != ERROR_SUCCESS)
+    if (key.Open(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_ALL_ACCESS | kSettingsView) != ERROR_SUCCESS)
         return;
     // REG_SZ data carries its terminating NUL, so every reader gets a terminated text.
-    ::RegSetValueExA(hKey, kCdPathValue, 0, REG_SZ,
-                     reinterpret_cast<const BYTE*>(static_cast<const char*>(cdDrive)),
-                     static_cast<DWORD>(cdDrive.GetLength() + 1));
-    ::RegCloseKey(hKey);
+    key.SetValue(kCdPathValue, REG_SZ, static_cast<const char*>(cdDrive),
+                 static_cast<DWORD>(cdDrive.GetLength() + 1));
 }

@@ -3,14 +3,18 @@
 #include "BatchProcess.h"
 #include "BatchTemplate.h"
 #include "CdContents.h"
+#include "CdCopy.h"
 #include "CdPathRecord.h"
+#include "FreeSpace.h"
+#include "Payload.h"
 #include "ProgramPaths.h"
-#include "TempDisk.h"
+#include "RunStamp.h"
 #include "WaitDlg.h"
+#include "framework/Handle.h"
 #include "framework/ResString.h"
+#include "framework/WaitCursor.h"
+#include "res/Caption.h"
 #include "res/resource.h"
-
-const char kPatchCaption[] = "NebuLark 5 Installation";
 
 namespace {
 
@@ -95,7 +99,13 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
             return false;
         RemoveCdLeftovers(tempDrive);
     }
-    if (!HasRoomForCopy(system, cdDrive, tempDrive, scriptBytes)) {
+    bool hasRoom;
+    {
+        // Walking the CD takes a moment (and a spin-up): the wait cursor shows meanwhile.
+        const CWaitCursor wait;
+        hasRoom = HasRoomForCopy(system, cdDrive, tempDrive, scriptBytes);
+    }
+    if (!hasRoom) {
         ShowMessage(dlg, IDS_NO_SPACE);
         return false;
     }
@@ -130,8 +140,8 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_COPY_FAILED);
         return false;
     }
-    HANDLE hProcess = system.StartBatchFile(batchPath);
-    if (!hProcess) {
+    const CHandle process(system.StartBatchFile(batchPath));
+    if (!process.IsValid()) {
         RemoveCopyFolders(tempDrive);
         ShowMessage(dlg, IDS_CANNOT_START_BAT);
         return false;
@@ -146,18 +156,12 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     waitDlg.UpdateWindow();
     dlg.EnableWindow(FALSE);
 
-    WaitForProcess(hProcess);
+    WaitForProcess(process);
     // The batch file tells whether the product's setup started from a complete copy.
-    const DWORD exitCode = BatchExitCode(hProcess);
-    ::CloseHandle(hProcess);
+    const DWORD exitCode = BatchExitCode(process);
     batch.Release();
     script.Release();
-    // A clean-up that could not finish (a file of the copy still in use by a virus scanner or a
-    // helper the product's setup left running) leaves CD entries behind: the stamp must stay
-    // with them, so that the next run recognises them as the program's own and offers to remove
-    // them, instead of refusing the disk for good.
-    if (FindCdEntryOnDrive(tempDrive) && !HasRunStamp(tempDrive))
-        WriteRunStamp(tempDrive, cdDrive);
+    KeepRunStampWithLeftovers(tempDrive, cdDrive);
 
     waitDlg.CloseWindow();
     waitDlg.DestroyWindow();

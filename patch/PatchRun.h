@@ -20,9 +20,6 @@ struct PatchHost {
     const CString& tempRoot;
 };
 
-// The caption of every message box of the program.
-extern const char kPatchCaption[];
-
 // Answers true when the run went to its end and ended the dialog; false when a check failed, its
 // message was shown, and the dialog stays open for another try.
 bool RunPatch(PatchHost& host, const PatchSystem& system = RealPatchSystem());

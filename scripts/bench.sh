@@ -14,24 +14,12 @@ root=${BUILD_DIR:-$repo/build}
 runs=${BENCH_RUNS:-10}
 tools=(install_exe make_sample_cd setup_stub keep_desktop min_dialog bench probe)
 
-bash "$repo/scripts/deps.sh"
-source "$repo/scripts/build.sh"
-source "$repo/scripts/wine-arch.sh"
-build_target_only i686 "$root/i686" "${tools[@]}" >/dev/null
-trap i686_release EXIT
-trap 'exit 130' INT TERM HUP
-i686_choose "$root/i686/tests/probe.exe" "$root/i686"
-if [ "$I686_MODE" != none ]; then
-  arch=i686
-else
-  arch=x86_64
-  build_target_only x86_64 "$root/x86_64" "${tools[@]}" >/dev/null
-fi
-echo "target: the $arch build ($I686_MODE: $I686_WHY)"
+source "$repo/scripts/start.sh"
+run_start "target:" "$root" "${tools[@]}"
+arch=$RUN_ARCH
 build=$root/$arch
 
 WINE_FORCE_XVFB=${WINE_FORCE_XVFB-1}
-source "$repo/scripts/wine-env.sh"
 wine_start "$build" || { echo "bench.sh: the Wine prefix could not be set up" >&2; exit 1; }
 c=$WINEPREFIX/drive_c
 mkdir -p "$c/bench"
@@ -58,6 +46,10 @@ clean() { (cd "$c" && for n in $(timeout 60 wine "$build/tests/make_sample_cd.ex
 run=() batch=()
 bench_run() { clean; run+=("$(bench run 'C:\bench\install.exe' | awk '{print $2}')"); }
 bench_batch() { clean; batch+=("$(bench batch 'C:\bench\temp.bat' | awk '{print $2}')"); }
+walk=()
+for _ in 1 2 3 4 5; do walk+=("$(bench walk 'D:\' | awk '{print $2}')"); done
+w=$(printf '%s\n' "${walk[@]}" | median)
+echo "the space check's walk of the 128 MiB CD, median of 5: ${w} ms"
 bench_run # writes C:\bench\temp.bat, and warms the cache
 run=()
 for _ in 1 2 3; do bench_run; bench_batch; bench_batch; bench_run; done

@@ -10,31 +10,13 @@ repo=$(dirname "$(dirname "$(readlink -f "$0")")")
 root=${BUILD_DIR:-$repo/build}
 tools=(install_exe make_sample_cd setup_stub keep_desktop autopilot probe)
 
-bash "$repo/scripts/deps.sh"
-source "$repo/scripts/build.sh"
-source "$repo/scripts/wine-arch.sh"
-build_target_only i686 "$root/i686" "${tools[@]}" >/dev/null
-# A qemu entry made for this run goes with it, however the run ends.
-trap i686_release EXIT
-trap 'exit 130' INT TERM HUP
-i686_choose "$root/i686/tests/probe.exe" "$root/i686"
-case $I686_MODE in
-  native)
-    arch=i686
-    echo "== running the i686 product: $I686_WHY" ;;
-  qemu)
-    arch=i686
-    echo "== running the i686 product under wine32 through qemu user-mode: $I686_WHY" ;;
-  *)
-    arch=x86_64
-    echo "== running the x86_64 twin of the product: $I686_WHY"
-    build_target_only x86_64 "$root/x86_64" "${tools[@]}" >/dev/null ;;
-esac
+source "$repo/scripts/start.sh"
+run_start "==" "$root" "${tools[@]}"
+arch=$RUN_ARCH
 build=$root/$arch
 shots=$build/screenshots
 
 interactive=${DISPLAY:+1}
-source "$repo/scripts/wine-env.sh"
 if ! wine_start "$build"; then
   echo "main.sh: the Wine prefix for the $arch program could not be set up (see above)" >&2
   exit 1

@@ -9,27 +9,10 @@ set -euo pipefail
 repo=$(dirname "$(dirname "$(readlink -f "$0")")")
 build=${BUILD_DIR:-$repo/build}
 
-bash "$repo/scripts/deps.sh"
-source "$repo/scripts/build.sh"
-source "$repo/scripts/wine-arch.sh"
-build_target i686 "$build/i686"
-build_target x86_64 "$build/x86_64" -DINSTALL_I686_EXE="$build/i686/install.exe"
-
-# A qemu entry made for this run goes with it, however the run ends.
-trap i686_release EXIT
-trap 'exit 130' INT TERM HUP
-i686_choose "$build/i686/tests/probe.exe" "$build/i686"
-case $I686_MODE in
-  native)
-    targets=(i686 x86_64)
-    echo "[test] running the i686 and the x86_64 suites: $I686_WHY" ;;
-  qemu)
-    targets=(i686 x86_64)
-    echo "[test] running the i686 product's suite under wine32 through qemu user-mode, and the x86_64 suite: $I686_WHY" ;;
-  *)
-    targets=(x86_64)
-    echo "[test] running the x86_64 suite only, and checking the i686 install.exe by reading its file: $I686_WHY" ;;
-esac
+source "$repo/scripts/start.sh"
+run_start "[test]" "$build"
+targets=(i686 x86_64)
+[ "$RUN_ARCH" = i686 ] || targets=(x86_64)
 
 WINE_FORCE_XVFB=${WINE_FORCE_XVFB-1}
 status=0 passed=0 failed=0 summary=()
@@ -37,7 +20,7 @@ for arch in "${targets[@]}"; do
   log=$build/$arch/ctest.log
   rm -f "$log"
   (
-    source "$repo/scripts/wine-env.sh"
+    trap wine_stop EXIT
     # Under qemu every 32-bit process starts slowly: the tests' own time limits stretch by this.
     if [ "$arch" = i686 ] && [ "$I686_MODE" = qemu ]; then export INSTALL_TEST_TIME_SCALE=4; fi
     wine_start "$build/$arch" || { echo "[test] the $arch Wine prefix could not be set up" >&2; exit 1; }

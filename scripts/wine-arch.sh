@@ -13,6 +13,9 @@ pe_machine() {
   esac
 }
 
+# What every Wine call of the scripts leaves out: no .NET or Gecko installers, no menu entries.
+WINE_DLL_OVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
 BINFMT=/proc/sys/fs/binfmt_misc
 # i386 ELF executables, as qemu's own binfmt entry for i386 matches them.
 QEMU_I386_MAGIC='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
@@ -49,13 +52,13 @@ i686_probe() { # probe.exe prefix prefix-arch
   if [ "$3" = win64 ]; then
     # A 64-bit prefix, made natively by wine64; only the 32-bit program runs under qemu.
     if [ ! -f "$2/system.reg" ]; then
-      WINEPREFIX=$2 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+      WINEPREFIX=$2 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="$WINE_DLL_OVERRIDES" \
         timeout -k 5 300 /usr/lib/wine/wine64 wineboot.exe -i </dev/null >/dev/null 2>&1 || true
       WINEPREFIX=$2 timeout 60 $server -w </dev/null >/dev/null 2>&1 || true
     fi
   fi
   WINEPREFIX=$2 $server -p </dev/null >/dev/null 2>&1 &
-  WINEPREFIX=$2 WINEARCH=$3 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+  WINEPREFIX=$2 WINEARCH=$3 WINEDEBUG=-all WINEDLLOVERRIDES="$WINE_DLL_OVERRIDES" \
     timeout -k 5 180 /usr/lib/wine/wine "$1" </dev/null >"$out" 2>/dev/null || true
   WINEPREFIX=$2 timeout 30 $server -k </dev/null >/dev/null 2>&1 || true
   WINEPREFIX=$2 timeout 30 $server -w </dev/null >/dev/null 2>&1 || true

@@ -1,8 +1,8 @@
 # Shared by the main job and the test run: a private Wine prefix under the build folder with the
 # sample product CDs as CD-ROM drives, an X server of its own, and a clean stop.
-# Source it, then call wine_start BUILD_DIR; wine_stop runs on exit. The prefix follows the
-# architecture of the build's install.exe: 32-bit for the i686 product, 64-bit (through wine64)
-# for the x86_64 twin.
+# Source it, then call wine_start BUILD_DIR, and wine_stop at the end (the caller traps it). The
+# prefix follows the architecture of the build's install.exe: 32-bit for the i686 product, 64-bit
+# (through wine64) for the x86_64 twin.
 #
 # Drives of the prefix:
 #   C: fixed (the prefix's own)          D: CD-ROM, the sample product CD
@@ -13,7 +13,7 @@
 
 WINE_SCRIPTS=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
 source "$WINE_SCRIPTS/wine-arch.sh"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEDEBUG=-all WINEDLLOVERRIDES="$WINE_DLL_OVERRIDES"
 WINE_XVFB_PID=
 WINE_MOUNTS=()
 
@@ -158,15 +158,13 @@ wine_make_drives() {
   for name in $(timeout 60 wine "$build/tests/make_sample_cd.exe" --list </dev/null 2>/dev/null | tr -d '\r'); do
     rm -rf "${c:?}/$name"
   done
-  rm -rf "$c/patch" "$c/work" "$c"/stub-record*.txt
+  rm -rf "$c/patch" "$c"/stub-record*.txt
 }
 
 wine_start() { # build folder
   local build
   build=$(readlink -f "$1")
   export WINEPREFIX=$build/wine/prefix
-  # Wine stops first; then a qemu entry this run made goes (wine-arch.sh).
-  trap 'wine_stop; i686_release' EXIT
   wine_select_arch "$build"
   wine_start_x
   wine_make_prefix || return 1

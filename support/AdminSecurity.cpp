@@ -1,5 +1,7 @@
 #include "AdminSecurity.h"
 
+#include "framework/Handle.h"
+
 #include <sddl.h>
 
 namespace {
@@ -37,6 +39,15 @@ bool VolumeKeepsAcls(const CString& root) {
            (flags & FILE_PERSISTENT_ACLS);
 }
 
+bool OwnSecurityAt(const CString& drive, CAdminOnlySecurity& security,
+                   SECURITY_ATTRIBUTES*& attributes) {
+    attributes = nullptr;
+    if (!VolumeKeepsAcls(drive + "\\"))
+        return true;
+    attributes = security.Attributes();
+    return attributes != nullptr;
+}
+
 std::string SidText(PSID sid) {
     char* text = nullptr;
     if (!sid || !::ConvertSidToStringSidA(sid, &text))
@@ -47,13 +58,13 @@ std::string SidText(PSID sid) {
 }
 
 std::string ProcessUserSid() {
-    HANDLE hToken = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hToken))
+    HANDLE hOpened = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hOpened))
         return std::string();
+    const CHandle token(hOpened);
     DWORD buffer[128] = {}; // TOKEN_USER and its SID, DWORD-aligned
     DWORD size = 0;
     const bool bRead =
-        ::GetTokenInformation(hToken, TokenUser, buffer, sizeof buffer, &size) != FALSE;
-    ::CloseHandle(hToken);
+        ::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) != FALSE;
     return bRead ? SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) : std::string();
 }

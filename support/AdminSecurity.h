@@ -37,6 +37,12 @@ private:
 // Whether the volume of root (C:\) keeps security descriptors; FAT32 keeps none.
 bool VolumeKeepsAcls(const CString& root);
 
+// The security for what the program creates at the root of drive (C:): security's attributes, or
+// none (null) on a volume that keeps no descriptors. False when the volume keeps them but the
+// descriptor could not be built: nothing is then created open to every user instead.
+bool OwnSecurityAt(const CString& drive, CAdminOnlySecurity& security,
+                   SECURITY_ATTRIBUTES*& attributes);
+
 // The SID of the account the program runs as (its token's user), as text (S-1-5-21-...); empty
 // when it cannot be asked.
 std::string ProcessUserSid();

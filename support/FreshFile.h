@@ -3,6 +3,7 @@
 // before, and what it later hands to the command interpreter cannot change meanwhile.
 #pragma once
 
+#include "framework/Handle.h"
 #include "framework/String.h"
 
 #include <windows.h>
@@ -19,16 +20,13 @@ bool WriteNewFile(const CString& path, const std::string& bytes, SECURITY_ATTRIB
 class CHeldFile {
 public:
     CHeldFile() = default;
-    ~CHeldFile() { Release(); }
-    CHeldFile(const CHeldFile&) = delete;
-    CHeldFile& operator=(const CHeldFile&) = delete;
 
     // Writes path afresh (WriteNewFile), opens it again to hold it, and checks that it holds
     // exactly bytes. False when any step fails; a file it created is removed again.
     bool Write(const CString& path, const std::string& bytes);
-    void Release();
-    bool IsHeld() const { return m_hFile != INVALID_HANDLE_VALUE; }
+    void Release() { m_hFile.Close(); }
+    bool IsHeld() const { return m_hFile.IsValid(); }
 
 private:
-    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+    CHandle m_hFile;
 };

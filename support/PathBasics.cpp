@@ -1,6 +1,6 @@
 #include "PathBasics.h"
 
-#include <windows.h>
+#include "framework/FileFind.h"
 
 #include <cstring>
 
@@ -17,15 +17,16 @@ std::string SeparatorSet() {
 } // namespace
 
 int GetFileDosDateTime(const CString& path) {
-    WIN32_FIND_DATAA findData;
-    HANDLE hFind = ::FindFirstFileA(path, &findData);
-    if (hFind == INVALID_HANDLE_VALUE)
+    CFileFind finder;
+    if (!finder.FindFile(path))
         return -1;
-    ::FindClose(hFind); // only the first match is looked at
-    if (findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    finder.FindNextFile(); // only the first match is looked at
+    if (finder.IsDirectory())
         return -1;
+    FILETIME writeTime;
+    finder.GetLastWriteTime(&writeTime);
     FILETIME localTime;
-    ::FileTimeToLocalFileTime(&findData.ftLastWriteTime, &localTime);
+    ::FileTimeToLocalFileTime(&writeTime, &localTime);
     WORD dosDate = 0;
     WORD dosTime = 0;
     if (!::FileTimeToDosDateTime(&localTime, &dosDate, &dosTime))

@@ -1,3 +1,5 @@
+// Part of the support library as a whole: the patch run calls only some of these helpers.
+//
 // Path and file helpers in the manner of the DOS file services: find-first and find-next over a
 // caller's record with attribute masks, delete and rename that answer yes or no, the file probe
 // for the standard string, and the pure operations that split a path into root, folder, parent

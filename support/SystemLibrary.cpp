@@ -33,6 +33,10 @@ CString SystemFolder() {
     return result;
 }
 
+CString SystemXcopyPath() {
+    return SystemFolder() + "\\xcopy.exe";
+}
+
 DWORD_PTR ShellGetFileInfo(const char* pszPath, DWORD dwFileAttributes, SHFILEINFOA* psfi,
                            UINT cbFileInfo, UINT uFlags) {
     // Loaded once and kept: the shell's image lists live as long as shell32 does. By its full

@@ -18,6 +18,9 @@ void RestrictDllSearchToSystem();
 // empty when it cannot be asked.
 CString SystemFolder();
 
+// The system's own xcopy.exe by its full path, as the system folder is named.
+CString SystemXcopyPath();
+
 // The shell's SHGetFileInfoA, from shell32 loaded once by its full path in the system folder;
 // 0 when shell32 cannot be loaded.
 DWORD_PTR ShellGetFileInfo(const char* pszPath, DWORD dwFileAttributes, SHFILEINFOA* psfi,

@@ -129,6 +129,11 @@ void RemoveCdEntriesFrom(const std::string& drive) {
         RemoveTree(drive + "\\" + name);
 }
 
+std::string PayloadRecordLine() {
+    const std::string payload = PayloadBytes();
+    return "setup.inx " + std::to_string(payload.size()) + " " + Fnv1a64Hex(payload);
+}
+
 void ExpectCompletedRun(const std::string& programFolder, const char* cdDrive,
                         const char* tempDrive, const std::string& recordPath) {
     std::string script, batch;
@@ -146,7 +151,6 @@ void ExpectCompletedRun(const std::string& programFolder, const char* cdDrive,
                      record["exe"][0].c_str());
     EXPECT_STRCASEEQ((std::string(tempDrive) + "\\").c_str(), record["cwd"][0].c_str());
     EXPECT_NE(std::string::npos, record["cmdline"][0].find(" -noMSI"));
-    EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
-              record["inx"]);
+    EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()}, record["inx"]);
     EXPECT_EQ(std::vector<std::string>(), CdEntriesOn(tempDrive));
 }

@@ -29,6 +29,9 @@ std::vector<std::string> CdEntriesOn(const std::string& drive);
 // Removes them.
 void RemoveCdEntriesFrom(const std::string& drive);
 
+// The setup stub's "inx" line for our script: its name, size and hash.
+std::string PayloadRecordLine();
+
 // Checks what a completed patch run leaves: setup.inx (the payload) and temp.bat (the expanded
 // template in text mode) in programFolder (lower case, with its final backslash); the setup stub
 // started from the copy's Disk1 with -noMSI, seeing our script as its only one; nothing of the

@@ -1,7 +1,7 @@
 #include "GuardedModal.h"
 
 #include "framework/ResString.h"
-#include "patch/PatchRun.h"
+#include "res/Caption.h"
 #include "res/resource.h"
 
 bool RunModalGuarded(CDialog& dlg) {

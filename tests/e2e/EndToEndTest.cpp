@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 
 #include "framework/ResString.h"
+#include "res/Caption.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 
 namespace {
 
-const char kMainCaption[] = "NebuLark 5 Installation";
 const char kRecordPath[] = "C:\\records\\e2e.txt";
 
 class EndToEndTest : public testing::Test {
@@ -42,7 +42,7 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
     ASSERT_TRUE(SettingsKeyCreate());
     RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
     ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
-    HWND hDlg = program.WaitForDialog(kMainCaption);
+    HWND hDlg = program.WaitForDialog(kPatchCaption);
     ASSERT_NE(nullptr, hDlg);
 
     HWND hCd = ::GetDlgItem(hDlg, IDC_CD_DRIVE);
@@ -73,7 +73,7 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
     HWND hWait = program.WaitForDialog("Warning", 10000);
     EXPECT_NE(nullptr, hWait) << "no wait window";
     if (hWait) {
-        EXPECT_EQ("Bitte warten...", TextOf(::GetWindow(hWait, GW_CHILD)));
+        EXPECT_EQ("Bitte warten...", WindowText(::GetWindow(hWait, GW_CHILD)));
         // The dialog is disabled right after the wait window is shown.
         for (int i = 0; i < 100 && ::IsWindowEnabled(hDlg); ++i)
             ::Sleep(10);
@@ -110,7 +110,7 @@ TEST_F(EndToEndTest, DllsPlacedBesideTheProgramAreNeverLoaded) {
     ASSERT_TRUE(SettingsKeyCreate());
     RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
     ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
-    HWND hDlg = program.WaitForDialog(kMainCaption);
+    HWND hDlg = program.WaitForDialog(kPatchCaption);
     ASSERT_NE(nullptr, hDlg);
     Click(::GetDlgItem(hDlg, IDC_NEXT));
     ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
@@ -140,11 +140,11 @@ TEST_F(EndToEndTest, AnInstanceMutexItMayNotOpenMeansACopyRunsElsewhereAndIsSaid
 
     RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
     ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
-    HWND hBox = program.WaitForMessageBox(kMainCaption);
+    HWND hBox = program.WaitForMessageBox(kPatchCaption);
     ASSERT_NE(nullptr, hBox) << "nothing was said";
-    EXPECT_EQ(LoadResString(IDS_ALREADY_RUNNING).str(), TextOf(::GetDlgItem(hBox, 0xFFFF)));
+    EXPECT_EQ(LoadResString(IDS_ALREADY_RUNNING).str(), WindowText(::GetDlgItem(hBox, 0xFFFF)));
     EXPECT_EQ(nullptr, ::GetDlgItem(hBox, IDCANCEL));
-    EXPECT_EQ(nullptr, program.WaitForDialog(kMainCaption, 0)) << "a main dialog opened";
+    EXPECT_EQ(nullptr, program.WaitForDialog(kPatchCaption, 0)) << "a main dialog opened";
     Click(::GetDlgItem(hBox, IDOK));
     EXPECT_EQ(0u, program.WaitForExit(20000));
     EXPECT_FALSE(PathExists("C:\\patch\\setup.inx"));
@@ -171,12 +171,11 @@ TEST_F(EndToEndTest, AFolderTheAnsiCodePageCannotNameIsReachedThroughItsShortFor
 
     RemoteProgram program(shortAnsi, "C:\\patch");
     ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
-    HWND hDlg = program.WaitForDialog(kMainCaption);
+    HWND hDlg = program.WaitForDialog(kPatchCaption);
     ASSERT_NE(nullptr, hDlg);
     Click(::GetDlgItem(hDlg, IDC_NEXT));
     ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
-    EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
-              ReadStubRecord(kRecordPath)["inx"]);
+    EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()}, ReadStubRecord(kRecordPath)["inx"]);
     ExpectCdPathRecorded("D:");
     for (const wchar_t* name : {L"\\temp.bat", L"\\setup.inx", L"\\install.exe"}) {
         const std::wstring path = std::wstring(folder) + name;
@@ -189,14 +188,14 @@ TEST_F(EndToEndTest, AFolderTheAnsiCodePageCannotNameIsReachedThroughItsShortFor
 TEST_F(EndToEndTest, ASecondStartBringsTheRunningCopyToTheFrontAndEnds) {
     RemoteProgram first("C:\\patch\\install.exe", "C:\\patch");
     ASSERT_TRUE(first.Ok()) << "CreateProcess failed: " << first.StartError();
-    HWND hDlg = first.WaitForDialog(kMainCaption);
+    HWND hDlg = first.WaitForDialog(kPatchCaption);
     ASSERT_NE(nullptr, hDlg);
     ::ShowWindow(hDlg, SW_MINIMIZE);
 
     RemoteProgram second("C:\\patch\\install.exe", "C:\\patch");
     ASSERT_TRUE(second.Ok()) << "CreateProcess failed: " << second.StartError();
     EXPECT_EQ(0u, second.WaitForExit(20000)) << "the second copy did not end by itself";
-    EXPECT_EQ(nullptr, second.WaitForDialog(kMainCaption, 0)) << "a second dialog opened";
+    EXPECT_EQ(nullptr, second.WaitForDialog(kPatchCaption, 0)) << "a second dialog opened";
     EXPECT_FALSE(::IsIconic(hDlg)) << "the running copy was not brought back";
 
     // The first copy goes on as before.
@@ -208,13 +207,13 @@ TEST_F(EndToEndTest, ASecondStartBringsTheRunningCopyToTheFrontAndEnds) {
 TEST_F(EndToEndTest, BeendenThenYesEndsTheProgramWithNothingWritten) {
     RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
     ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
-    HWND hDlg = program.WaitForDialog(kMainCaption);
+    HWND hDlg = program.WaitForDialog(kPatchCaption);
     ASSERT_NE(nullptr, hDlg);
 
     Click(::GetDlgItem(hDlg, IDOK));
     HWND hBox = program.WaitForMessageBox("Nebulark 5");
     ASSERT_NE(nullptr, hBox);
-    EXPECT_EQ(LoadResString(IDS_CONFIRM_ABORT).str(), TextOf(::GetDlgItem(hBox, 0xFFFF)));
+    EXPECT_EQ(LoadResString(IDS_CONFIRM_ABORT).str(), WindowText(::GetDlgItem(hBox, 0xFFFF)));
     ASSERT_NE(nullptr, ::GetDlgItem(hBox, IDNO));
     Click(::GetDlgItem(hBox, IDYES));
     EXPECT_EQ(0u, program.WaitForExit(20000));
@@ -227,18 +226,18 @@ TEST_F(EndToEndTest, BeendenThenYesEndsTheProgramWithNothingWritten) {
 TEST_F(EndToEndTest, StartedFromTheCdItAsksToBeCopiedAndEndsOnEscape) {
     RemoteProgram program("E:\\install.exe", "C:\\");
     ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
-    HWND hDlg = program.WaitForDialog(kMainCaption);
+    HWND hDlg = program.WaitForDialog(kPatchCaption);
     ASSERT_NE(nullptr, hDlg);
 
     Click(::GetDlgItem(hDlg, IDC_NEXT));
-    HWND hBox = program.WaitForMessageBox(kMainCaption);
+    HWND hBox = program.WaitForMessageBox(kPatchCaption);
     ASSERT_NE(nullptr, hBox);
-    EXPECT_EQ(LoadResString(IDS_COPY_TO_HARDDISK).str(), TextOf(::GetDlgItem(hBox, 0xFFFF)));
+    EXPECT_EQ(LoadResString(IDS_COPY_TO_HARDDISK).str(), WindowText(::GetDlgItem(hBox, 0xFFFF)));
     EXPECT_EQ(nullptr, ::GetDlgItem(hBox, IDCANCEL));
     Click(::GetDlgItem(hBox, IDOK));
 
     // The dialog stays for another try; the close box ends it without a question.
-    ASSERT_EQ(hDlg, program.WaitForDialog(kMainCaption));
+    ASSERT_EQ(hDlg, program.WaitForDialog(kPatchCaption));
     ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, program.WaitForExit(20000));
     EXPECT_FALSE(PathExists("E:\\setup.inx"));

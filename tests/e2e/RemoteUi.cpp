@@ -19,16 +19,8 @@ BOOL CALLBACK FindProc(HWND hWnd, LPARAM lParam) {
     Search& s = *reinterpret_cast<Search*>(lParam);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hWnd, &pid);
-    if (pid != s.pid || !::IsWindowVisible(hWnd))
-        return TRUE;
-    char className[16] = {};
-    ::GetClassNameA(hWnd, className, sizeof className);
-    if (lstrcmpA(className, "#32770") != 0 || TextOf(hWnd) != s.caption)
-        return TRUE;
-    // A message box has its text in static 0xFFFF and at least one button.
-    const bool isBox =
-        ::GetDlgItem(hWnd, 0xFFFF) && ::FindWindowExA(hWnd, nullptr, "Button", nullptr);
-    if (isBox != s.messageBox)
+    if (pid != s.pid || !::IsWindowVisible(hWnd) || !IsDialogWindow(hWnd) ||
+        WindowText(hWnd) != s.caption || IsMessageBox(hWnd) != s.messageBox)
         return TRUE;
     s.found = hWnd;
     return FALSE;
@@ -134,12 +126,4 @@ void RemoteProgram::Kill() const {
 
 void Click(HWND hButton) {
     ::PostMessageA(hButton, BM_CLICK, 0, 0);
-}
-
-std::string TextOf(HWND hWnd) {
-    // For another process's window this reads the text the system keeps, without a message to
-    // a thread that may be busy waiting.
-    char text[1024] = {};
-    ::GetWindowTextA(hWnd, text, sizeof text);
-    return text;
 }

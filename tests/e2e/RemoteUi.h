@@ -2,6 +2,8 @@
 // caption, pick list items, click buttons, read texts.
 #pragma once
 
+#include "WindowKinds.h"
+
 #include <windows.h>
 
 #include <string>
@@ -40,4 +42,3 @@ private:
 };
 
 void Click(HWND hButton);
-std::string TextOf(HWND hWnd);

@@ -6,6 +6,7 @@
 // Writes main-dialog.bmp and wait-window.bmp (screen grabs around those windows) into the
 // screenshot folder. Exits with install.exe's exit code, or 2 when something did not appear.
 #include "e2e/RemoteUi.h"
+#include "res/Caption.h"
 #include "res/resource.h"
 
 #include <cstdio>
@@ -77,12 +78,12 @@ int main(int argc, char** argv) {
         std::printf("install.exe did not start (error %lu)\n", program.StartError());
         return 2;
     }
-    HWND hDlg = program.WaitForDialog("NebuLark 5 Installation");
+    HWND hDlg = program.WaitForDialog(kPatchCaption);
     if (!hDlg) {
         std::printf("the main dialog did not appear\n");
         return 2;
     }
-    std::printf("main dialog \"%s\" is up\n", TextOf(hDlg).c_str());
+    std::printf("main dialog \"%s\" is up\n", WindowText(hDlg).c_str());
     ::Sleep(500); // let it paint
     ListItems(program, ::GetDlgItem(hDlg, IDC_CD_DRIVE), "CD drives");
     ListItems(program, ::GetDlgItem(hDlg, IDC_TEMP_DRIVE), "fixed disks");
@@ -93,13 +94,13 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     Click(::GetDlgItem(hDlg, IDC_NEXT));
     if (HWND hWait = program.WaitForDialog("Warning", 10000)) {
-        std::printf("wait window \"%s\": %s\n", TextOf(hWait).c_str(),
-                    TextOf(::GetWindow(hWait, GW_CHILD)).c_str());
+        std::printf("wait window \"%s\": %s\n", WindowText(hWait).c_str(),
+                    WindowText(::GetWindow(hWait, GW_CHILD)).c_str());
         ::Sleep(400);
         if (GrabWindow(hDlg, shots + "\\wait-window.bmp"))
             std::printf("screenshot: wait-window\n");
-    } else if (HWND hBox = program.WaitForMessageBox("NebuLark 5 Installation", 2000)) {
-        std::printf("message: %s\n", TextOf(::GetDlgItem(hBox, 0xFFFF)).c_str());
+    } else if (HWND hBox = program.WaitForMessageBox(kPatchCaption, 2000)) {
+        std::printf("message: %s\n", WindowText(::GetDlgItem(hBox, 0xFFFF)).c_str());
         GrabWindow(hBox, shots + "\\message.bmp");
         Click(::GetDlgItem(hBox, IDOK));
         ::PostMessageA(hDlg, WM_CLOSE, 0, 0);

@@ -3,10 +3,13 @@
 //   bench startup <exe> <caption> <runs>   start-up to a visible dialog, in milliseconds
 //   bench run <install.exe>                a whole patch run: "Weiter >>>" to the program's end
 //   bench batch <temp.bat>                 the same batch file run directly, hidden
+//   bench walk <cd root>                   the space check's walk of a whole CD
 //
 // Each prints one line per measurement: "<what> <milliseconds>".
 #include "e2e/RemoteUi.h"
 #include "patch/BatchProcess.h"
+#include "patch/FreeSpace.h"
+#include "res/Caption.h"
 #include "res/resource.h"
 
 #include <cstdio>
@@ -48,7 +51,7 @@ int Startup(const char* exe, const char* caption, int runs) {
 
 int Run(const char* exe) {
     RemoteProgram program(exe, FolderOf(exe));
-    HWND hDlg = program.WaitForDialog("NebuLark 5 Installation", 30000);
+    HWND hDlg = program.WaitForDialog(kPatchCaption, 30000);
     if (!hDlg)
         return 1;
     const double start = Now();
@@ -70,6 +73,15 @@ int Batch(const char* batch) {
     return 0;
 }
 
+int Walk(const char* cdRoot) {
+    const double start = Now();
+    ULONGLONG bytes = 0;
+    if (!MeasureCdCopy(cdRoot, 4096, bytes))
+        return 1;
+    std::printf("walk %.1f\n", Now() - start);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -79,7 +91,9 @@ int main(int argc, char** argv) {
         return Run(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "batch") == 0)
         return Batch(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "walk") == 0)
+        return Walk(argv[2]);
     std::fprintf(stderr, "usage: bench startup <exe> <caption> <runs> | run <install.exe> | "
-                         "batch <temp.bat>\n");
+                         "batch <temp.bat> | walk <cd root>\n");
     return 2;
 }

@@ -4,8 +4,8 @@
 #include "TestDrives.h"
 #include "TestFiles.h"
 
-#include "patch/CdContents.h"
-#include "patch/TempDisk.h"
+#include "patch/CdCopy.h"
+#include "patch/RunStamp.h"
 #include "support/AdminSecurity.h"
 
 #include <gtest/gtest.h>

@@ -12,6 +12,10 @@
 
 namespace {
 
+unsigned long PayloadSize() {
+    return static_cast<unsigned long>(PayloadBytes().size());
+}
+
 // Runs a batch text the way the patch run does (held, hidden, in the system's command
 // interpreter) and waits for it.
 DWORD RunBatch(const std::string& text) {
@@ -65,7 +69,7 @@ TEST_F(BatchCleanupTest, RemovesTheCopyAndNothingOfTheSameNameDeeperOnTheDisk) {
     LayOutCdCopy("H:");
     // The clean-up part of the batch file: from the second switch to the temp drive on.
     const std::string expanded =
-        ExpandBatchTemplate("D:", "H:", "c:\\patch\\setup.inx", 192437).str();
+        ExpandBatchTemplate("D:", "H:", "c:\\patch\\setup.inx", PayloadSize()).str();
     const size_t cleanup = expanded.find("\n\n") + 2;
     EXPECT_EQ(0u, RunBatch(expanded.substr(cleanup)));
 
@@ -82,7 +86,7 @@ TEST_F(BatchCleanupTest, WhenTheTempDiskCannotBeEnteredNothingIsDeletedWhereverT
     ::GetCurrentDirectoryA(MAX_PATH, previous);
     ASSERT_TRUE(::SetCurrentDirectoryA("H:\\"));
     const std::string expanded =
-        ExpandBatchTemplate("D:", "Y:", "c:\\patch\\setup.inx", 192437).str();
+        ExpandBatchTemplate("D:", "Y:", "c:\\patch\\setup.inx", PayloadSize()).str();
     RunBatch(expanded.substr(expanded.find("\n\n") + 2));
     ::SetCurrentDirectoryA(previous);
     EXPECT_EQ(21u, CdEntriesOn("H:").size());

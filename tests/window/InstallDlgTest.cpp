@@ -4,6 +4,7 @@
 #include "UiDriver.h"
 
 #include "framework/ResString.h"
+#include "res/Caption.h"
 #include "res/resource.h"
 #include "ui/GuardedModal.h"
 #include "ui/InstallDlg.h"
@@ -14,8 +15,6 @@
 #include <stdexcept>
 
 namespace {
-
-const char kCaption[] = "NebuLark 5 Installation";
 
 // Runs the dialog; each tick calls step(dlg, tick number) once the dialog is up.
 INT_PTR RunDialog(CInstallDlg& dlg, UiDriver& ui, const std::function<void(HWND)>& step) {
@@ -52,7 +51,7 @@ TEST(InstallDlgTest, ShowsTheTemplateWithBothListsFilledAndTheFirstItemsSelected
     CInstallDlg dlg;
     UiDriver ui;
     RunDialogOnce(dlg, ui, [&](HWND hDlg) {
-        EXPECT_EQ(kCaption, WindowText(hDlg));
+        EXPECT_EQ(kPatchCaption, WindowText(hDlg));
         RECT client, units = {0, 0, 305, 116};
         ::GetClientRect(hDlg, &client);
         ::MapDialogRect(hDlg, &units);
@@ -155,7 +154,7 @@ TEST(InstallDlgTest, AFailureThatEscapesTheDialogIsReportedNotSwallowed) {
     EXPECT_FALSE(ui.timedOut());
     ASSERT_EQ(1u, ui.boxes().size());
     EXPECT_EQ(LoadResString(IDS_UNEXPECTED_ERROR).str(), ui.boxes()[0].text);
-    EXPECT_EQ("NebuLark 5 Installation", ui.boxes()[0].caption);
+    EXPECT_EQ(kPatchCaption, ui.boxes()[0].caption);
     EXPECT_EQ(std::vector<int>{IDOK}, ui.boxes()[0].buttons);
 }
 

@@ -14,7 +14,9 @@
 #include "patch/CdContents.h"
 #include "patch/CdPathRecord.h"
 #include "patch/ProgramPaths.h"
-#include "patch/TempDisk.h"
+#include "patch/FreeSpace.h"
+#include "patch/RunStamp.h"
+#include "res/Caption.h"
 #include "support/CodePages.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +77,7 @@ std::map<std::string, std::vector<std::string>> StubRecord() {
 void ExpectOnlyMessage(const UiDriver& ui, unsigned nID, const std::string& expectedText = "") {
     ASSERT_EQ(1u, ui.boxes().size());
     const SeenMessageBox& box = ui.boxes()[0];
-    EXPECT_EQ("NebuLark 5 Installation", box.caption);
+    EXPECT_EQ(kPatchCaption, box.caption);
     EXPECT_EQ(expectedText.empty() ? LoadResString(nID).str() : expectedText, box.text);
     EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
     EXPECT_FALSE(box.hasIcon);
@@ -133,7 +135,7 @@ TEST_F(PatchRunTest, RunFromTheFixedDiskCopiesTheCdRunsSetupWithOurScriptAndClea
     UiDriver ui;
     ui.onTick = [&] {
         HWND hWait = FindThreadDialog("Warning");
-        HWND hHost = FindThreadDialog("NebuLark 5 Installation");
+        HWND hHost = FindThreadDialog(kPatchCaption);
         if (hWait && ::IsWindowVisible(hWait) && hHost) {
             sawWait = true;
             HWND hStatic = ::GetWindow(hWait, GW_CHILD);
@@ -319,8 +321,7 @@ TEST_F(PatchRunTest, APercentInTheProgramFolderReachesTheCommandInterpreterLiter
     ASSERT_TRUE(ReadFileBytes("C:\\patch\\100%\\temp.bat", batch));
     EXPECT_NE(std::string::npos, batch.find("xcopy.exe\" /Y \"c:\\patch\\100%%\\setup.inx\"\r\n"));
     // cmd copied our script from that folder into the copy's Disk1.
-    EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
-              StubRecord()["inx"]);
+    EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()}, StubRecord()["inx"]);
 }
 
 TEST_F(PatchRunTest, AFolderWithUmlautsReachesTheCommandInterpreterInItsOemCodePage) {
@@ -343,8 +344,7 @@ TEST_F(PatchRunTest, AFolderWithUmlautsReachesTheCommandInterpreterInItsOemCodeP
                           "bung \xE4\xF6\xDF \xC4\\setup.inx",
                           oem));
     EXPECT_NE(std::string::npos, batch.find("xcopy.exe\" /Y \"" + oem + "\"\r\n"));
-    EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
-              StubRecord()["inx"]);
+    EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()}, StubRecord()["inx"]);
     ExpectCdPathRecorded("D:");
 }
 
@@ -361,8 +361,7 @@ TEST_F(PatchRunTest, AFolderTheCommandInterpreterCannotNameIsReachedByItsShortFo
         std::string batch;
         ASSERT_TRUE(ReadFileBytes(folder + "\\temp.bat", batch));
         EXPECT_EQ(std::string::npos, batch.find('\x80'));
-        EXPECT_EQ(std::vector<std::string>{"setup.inx 192437 " + Fnv1a64Hex(PayloadBytes())},
-                  StubRecord()["inx"]);
+        EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()}, StubRecord()["inx"]);
     }
     ::DeleteFileA((folder + "\\setup.inx").c_str());
     ::DeleteFileA((folder + "\\temp.bat").c_str());
@@ -455,7 +454,7 @@ const CdShape kCdShapes[] = {
     {"movies/intro.avi", "a file in a folder copied after Disk1"},
 };
 
-TEST(CdMeasureTest, SumsClustersOfFilesAndFoldersAndWalksALargeCdQuickly) {
+TEST(CdMeasureTest, SumsClustersOfFilesAndFolders) {
     TempFolder cd;
     ASSERT_FALSE(cd.path().empty());
     // 50 folders of 60 files each, 1 to 60 bytes: each file takes one 4096-byte cluster.
@@ -467,12 +466,8 @@ TEST(CdMeasureTest, SumsClustersOfFilesAndFoldersAndWalksALargeCdQuickly) {
     }
     ASSERT_TRUE(WriteFileBytes(cd / "big", std::string(4097, 'x'))); // two clusters
     ULONGLONG bytes = 0;
-    const DWORD start = ::GetTickCount();
     ASSERT_TRUE(MeasureCdCopy(cd.path().c_str(), 4096, bytes));
-    const DWORD elapsed = ::GetTickCount() - start;
     EXPECT_EQ((50ull + 3000ull + 2ull) * 4096ull, bytes);
-    EXPECT_LT(elapsed, ScaledMs(200)) << "walking 3000 files in 50 folders";
-    std::printf("walk of 3000 files in 50 folders: %lu ms\n", static_cast<unsigned long>(elapsed));
     EXPECT_FALSE(MeasureCdCopy("Q:\\", 4096, bytes)) << "a drive that cannot be read";
 }
 
@@ -651,7 +646,7 @@ TEST_F(PatchRunTest, TheWaitSurvivesAThrowingHandlerAndAQuitMessage) {
     UiDriver ui;
     ui.onTick = [&] {
         HWND hWait = FindThreadDialog("Warning");
-        HWND hHost = FindThreadDialog("NebuLark 5 Installation");
+        HWND hHost = FindThreadDialog(kPatchCaption);
         if (!posted && hWait && hHost) {
             posted = true;
             pHost = reinterpret_cast<PatchHostDlg*>(::GetWindowLongPtrA(hHost, DWLP_USER));

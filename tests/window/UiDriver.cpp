@@ -8,20 +8,6 @@ namespace {
 
 UiDriver* g_pDriver = nullptr;
 
-bool IsDialogWindow(HWND hWnd) {
-    char className[16] = {};
-    ::GetClassNameA(hWnd, className, sizeof className);
-    return lstrcmpA(className, "#32770") == 0;
-}
-
-// A message box is a dialog whose text is the static control 0xFFFF and that has a button (the
-// wait window's text has that id too, but it has no button).
-bool IsMessageBox(HWND hWnd) {
-    if (!IsDialogWindow(hWnd) || ::GetDlgItem(hWnd, 0xFFFF) == nullptr)
-        return false;
-    return ::FindWindowExA(hWnd, nullptr, "Button", nullptr) != nullptr;
-}
-
 BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam) {
     reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
     return TRUE;
@@ -56,12 +42,6 @@ SeenMessageBox Describe(HWND hBox) {
 }
 
 } // namespace
-
-std::string WindowText(HWND hWnd) {
-    char text[1024] = {};
-    ::GetWindowTextA(hWnd, text, sizeof text);
-    return text;
-}
 
 HWND FindThreadDialog(const char* caption) {
     for (HWND hWnd : ThreadTopLevelWindows())

@@ -4,6 +4,8 @@
 // test fails instead of hanging.
 #pragma once
 
+#include "WindowKinds.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -50,5 +52,3 @@ private:
 
 // The top-level dialog of this thread whose caption is given, visible or not; null if none.
 HWND FindThreadDialog(const char* caption);
-// The text of a window.
-std::string WindowText(HWND hWnd);

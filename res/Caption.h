@@ -1,0 +1,5 @@
+// The caption of the main dialog and of every message box of the program. A second copy finds
+// the first one's windows by it, so start-up, dialog and patch run all take it from here.
+#pragma once
+
+inline constexpr char kPatchCaption[] = "NebuLark 5 Installation";

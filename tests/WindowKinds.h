@@ -1,0 +1,28 @@
+// What kind of window a test is looking at, and its text: shared by the in-process driver and the
+// remote one.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The text of a window. For another process's window this reads the text the system keeps,
+// without a message to a thread that may be busy waiting.
+inline std::string WindowText(HWND hWnd) {
+    char text[1024] = {};
+    ::GetWindowTextA(hWnd, text, sizeof text);
+    return text;
+}
+
+inline bool IsDialogWindow(HWND hWnd) {
+    char className[16] = {};
+    ::GetClassNameA(hWnd, className, sizeof className);
+    return lstrcmpA(className, "#32770") == 0;
+}
+
+// A message box is a dialog whose text is the static control 0xFFFF and that has a button (the
+// wait window's text has that id too, but it has no button).
+inline bool IsMessageBox(HWND hWnd) {
+    return IsDialogWindow(hWnd) && ::GetDlgItem(hWnd, 0xFFFF) != nullptr &&
+           ::FindWindowExA(hWnd, nullptr, "Button", nullptr) != nullptr;
+}
