@@ -1,9 +1,11 @@
 #include "InstallApp.h"
 
+#include "AdminRights.h"
 #include "framework/ResString.h"
 #include "res/Caption.h"
 #include "res/resource.h"
 #include "ui/GuardedModal.h"
+#include "support/SystemLibrary.h"
 #include "ui/InstallDlg.h"
 
 namespace {
@@ -52,6 +54,9 @@ bool ActivateRunningInstance() {
 CInstallApp theApp;
 
 BOOL CInstallApp::InitInstance() {
+    // Listing and measuring drives must not raise the system's "no disk in drive" boxes (empty
+    // card readers, floppies): a failed query is answered by the program itself.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     m_hInstanceMutex.Attach(::CreateMutexA(nullptr, FALSE, kSingleInstanceMutex));
     // A mutex that cannot be made or opened (its owner may deny access to it) is as good a sign
     // of another copy as one that exists already.
@@ -60,7 +65,11 @@ BOOL CInstallApp::InitInstance() {
             ::MessageBoxA(nullptr, LoadResString(IDS_ALREADY_RUNNING), kPatchCaption, MB_OK);
         return FALSE;
     }
+    if (!CheckAdministratorRights())
+        return FALSE;
     Enable3dControls();
+    // The drive lists ask the shell, which wants COM on the thread.
+    const CComApartment com;
     CInstallDlg dlg;
     m_pMainWnd = &dlg;
     // However it ends, the program ends with it; a failure nobody handled is said, and the

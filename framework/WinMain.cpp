@@ -1,7 +1,6 @@
 // The program's entry point: hands control to the one application object.
+#include "SystemDlls.h"
 #include "WinApp.h"
-
-#include "support/SystemLibrary.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     // Before anything loads a DLL by name: the program's folder may hold files of other users.

@@ -32,7 +32,17 @@ HANDLE StartBatchFile(const CString& batchPath) {
     if (system.IsEmpty())
         return nullptr;
     const CString cmdPath = system + "\\cmd.exe";
-    CString commandLine = "\"" + cmdPath + "\" /D /E:ON /V:OFF /C \"\"" + batchPath + "\"\"";
+    // The command interpreter expands %...% on its own command line, and the program's folder
+    // may hold a "%" (C:\Patch %TEMP% v2): the batch file is named relative to that folder,
+    // which becomes cmd's current folder, so the command line holds no part of it. ".\" keeps
+    // the name from being looked for along the PATH.
+    const std::string& path = batchPath.str();
+    const size_t slash = path.find_last_of('\\');
+    if (slash == std::string::npos)
+        return nullptr;
+    const CString folder(path.substr(0, slash == 2 ? 3 : slash)); // c:\ keeps its backslash
+    const CString commandLine =
+        "\"" + cmdPath + "\" /D /E:ON /V:OFF /C \"\".\\" + path.substr(slash + 1) + "\"\"";
 
     // Every standard handle is the NUL device: no prompt can wait for an answer, and no command
     // meets a missing handle (xcopy stops with "Invalid handle" then). One that cannot be opened
@@ -50,8 +60,10 @@ HANDLE StartBatchFile(const CString& batchPath) {
     PROCESS_INFORMATION process = {};
     std::vector<char> buffer(commandLine.str().begin(), commandLine.str().end());
     buffer.push_back('\0');
+    // The product's setup gets the system's own error boxes back (the program turns them off).
     const BOOL started = ::CreateProcessA(cmdPath, &buffer[0], nullptr, nullptr, TRUE,
-                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+                                          CREATE_NO_WINDOW | CREATE_DEFAULT_ERROR_MODE, nullptr,
+                                          folder, &startup, &process);
     if (!started)
         return nullptr;
     const CHandle thread(process.hThread); // not needed: closed at once

@@ -13,8 +13,8 @@
 // whole is removed again.
 bool WriteBatchFile(const CString& batchPath, const CString& text, CHeldFile& batch);
 
-// Starts batchPath hidden in the command interpreter; answers its process handle, which the
-// caller owns, or null.
+// Starts batchPath (a full path) hidden in the command interpreter, in the batch file's folder;
+// answers its process handle, which the caller owns, or null.
 HANDLE StartBatchFile(const CString& batchPath);
 
 // Waits for the batch process in slices, dispatching every waiting message between them so the

@@ -1,8 +1,8 @@
 #include "CdCopy.h"
 
 #include "CdContents.h"
+#include "OwnEntry.h"
 #include "RunStamp.h"
-#include "framework/FileFind.h"
 #include "support/AdminSecurity.h"
 
 #include <windows.h>
@@ -18,82 +18,63 @@ const char* FindCdEntryOnDrive(const CString& drive) {
 
 namespace {
 
-// Removes the first count of the CD's folders at the root of drive, each only while empty;
-// answers whether they are all gone.
-bool RemoveFirstCopyFolders(const CString& drive, int count) {
-    bool allGone = true;
-    for (const CdEntry& entry : kCdEntries) {
-        if (!entry.isFolder || count-- <= 0)
-            continue;
-        allGone = ::RemoveDirectoryA(drive + "\\" + entry.name) && allGone;
-    }
-    return allGone;
+bool CreateEntry(const CString& path, bool isFolder, SECURITY_ATTRIBUTES* attributes) {
+    if (isFolder)
+        return ::CreateDirectoryA(path, attributes) != FALSE;
+    const CHandle file(::CreateFileA(path, GENERIC_WRITE, 0, attributes, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.IsValid();
 }
 
 } // namespace
 
-CopyFoldersResult CreateCopyFolders(const CString& drive, const char*& existing) {
+CopyEntriesResult CreateCopyEntries(const PatchSystem& system, const CString& drive,
+                                    const char*& existing) {
     existing = nullptr;
     CAdminOnlySecurity security;
     SECURITY_ATTRIBUTES* attributes = nullptr;
     if (!OwnSecurityAt(drive, security, attributes))
-        return CopyFoldersResult::Failed;
+        return CopyEntriesResult::Failed;
     int created = 0;
     for (const CdEntry& entry : kCdEntries) {
-        if (!entry.isFolder)
-            continue;
-        if (::CreateDirectoryA(drive + "\\" + entry.name, attributes)) {
+        if (CreateEntry(drive + "\\" + entry.name, entry.isFolder, attributes)) {
             ++created;
             continue;
         }
         const DWORD error = ::GetLastError();
-        if (RemoveFirstCopyFolders(drive, created))
+        // What this made goes again; the stamp only once all of it is gone.
+        bool allGone = true;
+        for (int i = 0; i < created; ++i)
+            allGone = RemoveOwnEntry(system, drive, drive + "\\" + kCdEntries[i].name) && allGone;
+        if (allGone)
             RemoveRunStamp(drive);
         // Someone made it since the data-loss guard looked: it is not the program's.
-        if (error == ERROR_ALREADY_EXISTS) {
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
             existing = entry.name;
-            return CopyFoldersResult::EntryExists;
+            return CopyEntriesResult::EntryExists;
         }
-        return CopyFoldersResult::Failed;
+        return CopyEntriesResult::Failed;
     }
-    return CopyFoldersResult::Created;
+    return CopyEntriesResult::Created;
 }
 
-void RemoveCopyFolders(const CString& drive) {
-    if (RemoveFirstCopyFolders(drive, kCdEntryCount))
-        RemoveRunStamp(drive);
-}
-
-namespace {
-
-// Deletes path and, for a real folder, everything in it. A link (junction, symbolic link) is
-// removed itself: what it points to is not the program's.
-void RemoveNoFollow(const CString& path) {
-    const DWORD attributes = ::GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-        ::SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        ::DeleteFileA(path);
-        return;
-    }
-    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        CFileFind finder;
-        BOOL more = finder.FindFile(path + "\\*");
-        while (more) {
-            more = finder.FindNextFile();
-            if (!finder.IsDots())
-                RemoveNoFollow(finder.GetFilePath());
+LeftoversResult RemoveCdLeftovers(const PatchSystem& system, const CString& drive,
+                                  const char*& foreign) {
+    foreign = nullptr;
+    for (const CdEntry& entry : kCdEntries) {
+        const CString path = drive + "\\" + entry.name;
+        CHandle held;
+        BY_HANDLE_FILE_INFORMATION info;
+        // An entry in use without sharing cannot be judged here; it cannot be removed either.
+        if (OpenEntry(path, false, held, info) && !IsOwnEntry(system, drive, path, held)) {
+            foreign = entry.name;
+            return LeftoversResult::NotOwn;
         }
     }
-    ::RemoveDirectoryA(path);
-}
-
-} // namespace
-
-void RemoveCdLeftovers(const CString& drive) {
     for (const CdEntry& entry : kCdEntries)
-        RemoveNoFollow(drive + "\\" + entry.name);
+        RemoveOwnEntry(system, drive, drive + "\\" + entry.name);
+    if (FindCdEntryOnDrive(drive))
+        return LeftoversResult::Remaining;
     RemoveRunStamp(drive);
+    return LeftoversResult::Removed;
 }

@@ -6,6 +6,7 @@
 #include "CdCopy.h"
 #include "CdPathRecord.h"
 #include "FreeSpace.h"
+#include "OwnEntry.h"
 #include "Payload.h"
 #include "ProgramPaths.h"
 #include "RunStamp.h"
@@ -22,12 +23,34 @@ void ShowMessage(CDialog& owner, unsigned nID) {
     owner.MessageBox(LoadResString(nID), kPatchCaption, MB_OK);
 }
 
-// The data-loss guard's message: an entry of the CD's names at the temp disk's root that is not
-// the program's own.
-void ShowEntryExists(CDialog& owner, const char* pszEntry) {
-    CString message = LoadResString(IDS_TARGET_ENTRY_EXISTS);
-    message.Replace("%s", pszEntry);
+// A message whose "%s" names an entry, a folder or a drive.
+void ShowMessageNaming(CDialog& owner, unsigned nID, const char* pszName) {
+    CString message = LoadResString(nID);
+    message.Replace("%s", pszName);
     owner.MessageBox(message, kPatchCaption, MB_OK);
+}
+
+// The data-loss guard's message: an entry of the CD's names (or of the stamp's) at the temp
+// disk's root that is not the program's own.
+void ShowEntryExists(CDialog& owner, const char* pszEntry) {
+    ShowMessageNaming(owner, IDS_TARGET_ENTRY_EXISTS, pszEntry);
+}
+
+// Removes an interrupted run's leftovers, or says why it could not; answers whether the run may
+// go on.
+bool RemoveLeftovers(CDialog& dlg, const PatchSystem& system, const CString& tempDrive) {
+    const char* pszForeign = nullptr;
+    switch (RemoveCdLeftovers(system, tempDrive, pszForeign)) {
+    case LeftoversResult::Removed:
+        return true;
+    case LeftoversResult::NotOwn:
+        ShowEntryExists(dlg, pszForeign);
+        return false;
+    case LeftoversResult::Remaining:
+        ShowMessage(dlg, IDS_LEFTOVERS_REMAIN);
+        return false;
+    }
+    return false;
 }
 
 } // namespace
@@ -77,17 +100,20 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     case PayloadResult::MissingResource:
         ShowMessage(dlg, IDS_BAD_EXE);
         return false;
-    case PayloadResult::CannotWrite: {
+    case PayloadResult::CannotWrite:
         // A read-only medium or share, a folder without write permission, a locked setup.inx:
         // the folder is the cause, not the exe.
-        CString message = LoadResString(IDS_FOLDER_NOT_WRITABLE);
-        message.Replace("%s", ProgramFolder(exePath));
-        dlg.MessageBox(message, kPatchCaption, MB_OK);
+        ShowMessageNaming(dlg, IDS_FOLDER_NOT_WRITABLE, ProgramFolder(exePath));
         return false;
-    }
     }
     if (!IsProductCdIn(cdDrive)) {
         ShowMessage(dlg, IDS_INSERT_CD_RETRY);
+        return false;
+    }
+    // The copy runs the product's setup as administrator: it must not lie where every user may
+    // change it.
+    if (!TempDiskProtectsCopy(system, tempDrive)) {
+        ShowMessageNaming(dlg, IDS_TEMP_DISK_UNPROTECTED, tempDrive);
         return false;
     }
     // A stamp of the program's own at the temp root: an earlier run was interrupted, and the CD
@@ -97,7 +123,8 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         if (FindCdEntryOnDrive(tempDrive) &&
             dlg.MessageBox(LoadResString(IDS_REMOVE_LEFTOVERS), kPatchCaption, MB_YESNO) != IDYES)
             return false;
-        RemoveCdLeftovers(tempDrive);
+        if (!RemoveLeftovers(dlg, system, tempDrive))
+            return false;
     }
     bool hasRoom;
     {
@@ -115,6 +142,12 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowEntryExists(dlg, pszEntry);
         return false;
     }
+    // Something of the stamp's name that is not the program's stamp (a folder, a link, another
+    // user's file) is left alone, and the run cannot write its stamp there.
+    if (HasRunStamp(tempDrive)) {
+        ShowEntryExists(dlg, kRunStampName);
+        return false;
+    }
 
     const CString batchPath = PathBesideExe(exePath, kBatchFileName);
     if (!WriteBatchFile(batchPath,
@@ -128,21 +161,23 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_COPY_FAILED);
         return false;
     }
-    // The copy goes into folders of the program's own, made right before the start.
+    // Every name the batch file copies to and deletes is the program's own, made right before
+    // the start.
     const char* pszExisting = nullptr;
-    switch (CreateCopyFolders(tempDrive, pszExisting)) {
-    case CopyFoldersResult::Created:
+    switch (CreateCopyEntries(system, tempDrive, pszExisting)) {
+    case CopyEntriesResult::Created:
         break;
-    case CopyFoldersResult::EntryExists:
+    case CopyEntriesResult::EntryExists:
         ShowEntryExists(dlg, pszExisting);
         return false;
-    case CopyFoldersResult::Failed:
+    case CopyEntriesResult::Failed:
         ShowMessage(dlg, IDS_COPY_FAILED);
         return false;
     }
     const CHandle process(system.StartBatchFile(batchPath));
     if (!process.IsValid()) {
-        RemoveCopyFolders(tempDrive);
+        const char* pszForeign = nullptr;
+        RemoveCdLeftovers(system, tempDrive, pszForeign);
         ShowMessage(dlg, IDS_CANNOT_START_BAT);
         return false;
     }

@@ -50,21 +50,28 @@ bool RealFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
     return true;
 }
 
-bool RealFileOwner(const char* pszPath, std::string& ownerSid) {
+bool RealFileOwner(const char* pszPath, HANDLE hEntry, std::string& ownerSid) {
+    (void)pszPath; // the handle names the entry; the path is only for the tests' seam
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetNamedSecurityInfoA(pszPath, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
-                                nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+    if (::GetSecurityInfo(hEntry, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                          nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
     ownerSid = SidText(owner);
     ::LocalFree(descriptor);
     return !ownerSid.empty();
 }
 
+bool RealVolumeFlags(const char* pszRoot, DWORD& flags) {
+    flags = 0;
+    return ::GetVolumeInformationA(pszRoot, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) !=
+           FALSE;
+}
+
 } // namespace
 
 const PatchSystem& RealPatchSystem() {
     static const PatchSystem system = {RealModuleFileName, RealShortPathName, RealFreeBytes,
-                                       StartBatchFile, RealFileOwner};
+                                       StartBatchFile,     RealFileOwner,     RealVolumeFlags};
     return system;
 }

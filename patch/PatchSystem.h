@@ -26,8 +26,12 @@ struct PatchSystem {
     bool (*GetFreeBytes)(const char* pszRoot, LONGLONG& freeBytes);
     // Starts the batch file hidden; answers its process handle, or null.
     HANDLE (*StartBatchFile)(const CString& batchPath);
-    // The owner of the file at path as a SID's text (S-1-5-32-544); false when it cannot be read.
-    bool (*GetFileOwner)(const char* pszPath, std::string& ownerSid);
+    // The owner of the entry open as hEntry (at pszPath) as a SID's text (S-1-5-32-544), read
+    // through the handle; false when it cannot be read.
+    bool (*GetFileOwner)(const char* pszPath, HANDLE hEntry, std::string& ownerSid);
+    // The flags of the volume of pszRoot (C:\): FILE_PERSISTENT_ACLS tells that it keeps
+    // security descriptors; false when they cannot be read.
+    bool (*GetVolumeFlags)(const char* pszRoot, DWORD& flags);
 };
 
 const PatchSystem& RealPatchSystem();

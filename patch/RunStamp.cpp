@@ -1,6 +1,7 @@
 #include "RunStamp.h"
 
 #include "CdCopy.h"
+#include "OwnEntry.h"
 #include "support/AdminSecurity.h"
 #include "support/FreshFile.h"
 
@@ -9,9 +10,6 @@
 const char kRunStampName[] = "NebuLark5-Patch.stamp";
 
 namespace {
-
-const char kAdministratorsSid[] = "S-1-5-32-544";
-const char kSystemSid[] = "S-1-5-18";
 
 CString RunStampPath(const CString& drive) {
     return drive + "\\" + kRunStampName;
@@ -37,13 +35,15 @@ bool HasRunStamp(const CString& drive) {
 }
 
 bool IsOwnRunStamp(const PatchSystem& system, const CString& drive) {
-    if (!VolumeKeepsAcls(drive + "\\"))
-        return true; // FAT32: no file has an owner
-    std::string owner;
-    if (!system.GetFileOwner(RunStampPath(drive), owner) || owner.empty())
+    const CString path = RunStampPath(drive);
+    CHandle stamp;
+    BY_HANDLE_FILE_INFORMATION info;
+    // A folder, a link or any other reparse point of that name is not a stamp: the program
+    // writes a plain file.
+    if (!OpenEntry(path, false, stamp, info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
         return false;
-    // Wine names the token's user as the owner of every file, not the token's default owner.
-    return owner == kAdministratorsSid || owner == kSystemSid || owner == ProcessUserSid();
+    return IsOwnEntry(system, drive, path, stamp);
 }
 
 void RemoveRunStamp(const CString& drive) {

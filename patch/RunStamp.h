@@ -14,10 +14,9 @@ extern const char kRunStampName[];
 bool WriteRunStamp(const CString& tempDrive, const CString& cdDrive);
 // Whether the stamp is at the root of drive (C:), whoever wrote it.
 bool HasRunStamp(const CString& drive);
-// Whether the stamp at the root of drive is the program's own. On a volume that keeps owners it
-// must be owned by the Administrators group (an elevated administrator's files on Windows),
-// SYSTEM, or the account the program runs as (system answers the owner): any user can place a
-// file of that name beside the disk owner's own folders.
+// Whether the stamp at the root of drive is the program's own: a plain file (no folder, link or
+// other reparse point) of the program's own (see IsOwnEntry), read through one handle. Any user
+// can place an entry of that name beside the disk owner's own folders.
 bool IsOwnRunStamp(const PatchSystem& system, const CString& drive);
 // Removes the stamp at the root of drive.
 void RemoveRunStamp(const CString& drive);

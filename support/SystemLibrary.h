@@ -1,22 +1,13 @@
-// DLLs and programs of the system only. The program runs as administrator, typically from a
-// folder such as Downloads or C:\Patch where any local user may place files: nothing may be
-// loaded or run from there by name.
+// Programs and shell services of the system only, by their full paths in the system folder (the
+// DLL loader itself is the framework's: framework/SystemDlls.h).
 #pragma once
 
 #include "framework/String.h"
+#include "framework/SystemDlls.h"
 
 #include <windows.h>
 
 #include <shellapi.h>
-
-// Keeps the program's own folder and the current folder out of the search for DLLs that are
-// loaded by name, where the system can (Windows 8 and later, Vista and 7 with the update that
-// added SetDefaultDllDirectories). Call it first thing, before anything loads a DLL.
-void RestrictDllSearchToSystem();
-
-// The system folder as the system names it (C:\Windows\system32), without a final backslash;
-// empty when it cannot be asked.
-CString SystemFolder();
 
 // The system's own xcopy.exe by its full path, as the system folder is named.
 CString SystemXcopyPath();
@@ -25,3 +16,19 @@ CString SystemXcopyPath();
 // 0 when shell32 cannot be loaded.
 DWORD_PTR ShellGetFileInfo(const char* pszPath, DWORD dwFileAttributes, SHFILEINFOA* psfi,
                            UINT cbFileInfo, UINT uFlags);
+
+// COM, apartment-threaded, for the thread's lifetime in the shell: SHGetFileInfo requires it.
+// ole32 comes from the system folder by its full path. Uninitialised again when it goes, if
+// this initialised it.
+class CComApartment {
+public:
+    CComApartment();
+    ~CComApartment();
+    CComApartment(const CComApartment&) = delete;
+    CComApartment& operator=(const CComApartment&) = delete;
+
+    bool IsInitialised() const { return m_bInitialised; }
+
+private:
+    bool m_bInitialised = false;
+};

@@ -5,6 +5,7 @@
 #include "patch/BatchTemplate.h"
 #include "patch/CdContents.h"
 #include "patch/CdPathRecord.h"
+#include "patch/RunStamp.h"
 
 #include <gtest/gtest.h>
 
@@ -153,4 +154,17 @@ void ExpectCompletedRun(const std::string& programFolder, const char* cdDrive,
     EXPECT_NE(std::string::npos, record["cmdline"][0].find(" -noMSI"));
     EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()}, record["inx"]);
     EXPECT_EQ(std::vector<std::string>(), CdEntriesOn(tempDrive));
+}
+
+void LayOutInterruptedRun(const std::string& drive) {
+    for (const CdEntry& entry : kCdEntries) {
+        const std::string path = drive + "\\" + entry.name;
+        if (entry.isFolder) {
+            ASSERT_TRUE(MakeFolder(path));
+            ASSERT_TRUE(WriteFileBytes(path + "\\copied.txt", "x"));
+        } else {
+            ASSERT_TRUE(WriteFileBytes(path, "x"));
+        }
+    }
+    ASSERT_TRUE(WriteFileBytes(drive + "\\" + kRunStampName, "CD=D:\r\n"));
 }

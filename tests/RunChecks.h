@@ -32,6 +32,10 @@ void RemoveCdEntriesFrom(const std::string& drive);
 // The setup stub's "inx" line for our script: its name, size and hash.
 std::string PayloadRecordLine();
 
+// What an interrupted run leaves at the root of drive (C:): the copy of the CD (each folder
+// holding copied.txt) and the program's stamp.
+void LayOutInterruptedRun(const std::string& drive);
+
 // Checks what a completed patch run leaves: setup.inx (the payload) and temp.bat (the expanded
 // template in text mode) in programFolder (lower case, with its final backslash); the setup stub
 // started from the copy's Disk1 with -noMSI, seeing our script as its only one; nothing of the

@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 
 #include "framework/ResString.h"
+#include "patch/RunStamp.h"
 #include "res/Caption.h"
 #include "res/resource.h"
 
@@ -16,11 +17,24 @@
 namespace {
 
 const char kRecordPath[] = "C:\\records\\e2e.txt";
+const std::string kStamp = std::string("C:\\") + kRunStampName;
+
+// A visible message box of the program with this text, waited for; null on timeout.
+HWND WaitForMessage(const RemoteProgram& program, const std::string& text) {
+    for (int i = 0; i < 100; ++i) {
+        HWND hBox = program.WaitForMessageBox(kPatchCaption, 200);
+        if (hBox && WindowText(::GetDlgItem(hBox, 0xFFFF)) == text)
+            return hBox;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
 
 class EndToEndTest : public testing::Test {
 protected:
     void SetUp() override {
         RemoveCdEntriesFrom("C:");
+        ::DeleteFileA(kStamp.c_str());
         RemoveTree("C:\\patch");
         RemoveTree("C:\\records");
         ASSERT_TRUE(MakeFolder("C:\\patch"));
@@ -32,6 +46,8 @@ protected:
         SettingsKeyDelete();
     }
     void TearDown() override {
+        RemoveCdEntriesFrom("C:");
+        ::DeleteFileA(kStamp.c_str());
         RemoveTree("C:\\patch");
         RemoveTree("C:\\records");
         SettingsKeyDelete();
@@ -95,6 +111,86 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
 
     ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
 
+    ExpectCdPathRecorded("D:");
+}
+
+TEST_F(EndToEndTest, ANameMadeByAnotherDuringTheRunIsNotReachedByTheCleanUp) {
+    ASSERT_TRUE(SettingsKeyCreate());
+    RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
+    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
+    HWND hDlg = program.WaitForDialog(kPatchCaption);
+    ASSERT_NE(nullptr, hDlg);
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    // While the product's setup runs, someone makes a folder of a CD file's name at the root
+    // and puts a file of theirs in it, for the clean-up's "del /Q Readme.txt" to find.
+    for (int i = 0; i < 400 && ReadStubRecord(kRecordPath).empty(); ++i)
+        ::Sleep(25);
+    ASSERT_FALSE(ReadStubRecord(kRecordPath).empty()) << "the setup never started";
+    const bool made = ::CreateDirectoryA("C:\\Readme.txt", nullptr) != FALSE;
+    if (made) {
+        ASSERT_TRUE(WriteFileBytes("C:\\Readme.txt\\mine.txt", "someone's own"));
+    } else {
+        // The program made the name its own before the copy: it cannot be taken.
+        const DWORD attributes = ::GetFileAttributesA("C:\\Readme.txt");
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, attributes);
+        EXPECT_FALSE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+    if (made) {
+        EXPECT_TRUE(PathExists("C:\\Readme.txt\\mine.txt")) << "the clean-up deleted it";
+    }
+    ExpectCdPathRecorded("D:");
+    RemoveTree("C:\\Readme.txt");
+}
+
+TEST_F(EndToEndTest, LeftoversWithAFileInUseKeepTheStampUntilTheyCanAllGo) {
+    LayOutInterruptedRun("C:");
+    ASSERT_TRUE(SettingsKeyCreate());
+    // Held without delete sharing, as a virus scanner or a viewer would hold it.
+    HANDLE hHeld = ::CreateFileA("C:\\Docs\\copied.txt", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+    RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
+    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
+    HWND hDlg = program.WaitForDialog(kPatchCaption);
+    ASSERT_NE(nullptr, hDlg);
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    HWND hOffer = WaitForMessage(program, LoadResString(IDS_REMOVE_LEFTOVERS).str());
+    ASSERT_NE(nullptr, hOffer);
+    Click(::GetDlgItem(hOffer, IDYES));
+    HWND hLeft = WaitForMessage(program, LoadResString(IDS_LEFTOVERS_REMAIN).str());
+    ASSERT_NE(nullptr, hLeft) << "no word that files are left";
+    Click(::GetDlgItem(hLeft, IDOK));
+    ASSERT_EQ(hDlg, program.WaitForDialog(kPatchCaption));
+    EXPECT_TRUE(PathExists(kStamp)) << "the stamp went while files of the copy stay";
+    EXPECT_TRUE(PathExists("C:\\Docs\\copied.txt"));
+    ::CloseHandle(hHeld);
+
+    // Once the file is free, the next try offers the removal again and then patches.
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    hOffer = WaitForMessage(program, LoadResString(IDS_REMOVE_LEFTOVERS).str());
+    ASSERT_NE(nullptr, hOffer);
+    Click(::GetDlgItem(hOffer, IDYES));
+    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+    ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
+    EXPECT_FALSE(PathExists(kStamp));
+    ExpectCdPathRecorded("D:");
+}
+
+TEST_F(EndToEndTest, AProgramFolderWithPercentSignsRunsToTheEnd) {
+    // A folder name that the command interpreter would read as %TEMP% on its command line.
+    const std::string folder = "C:\\patch\\Patch %TEMP% v2";
+    ASSERT_TRUE(MakeFolder(folder));
+    ASSERT_TRUE(
+        ::CopyFileA(BinaryPath("install.exe").c_str(), (folder + "\\install.exe").c_str(), FALSE));
+    ASSERT_TRUE(SettingsKeyCreate());
+    RemoteProgram program(folder + "\\install.exe", folder);
+    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
+    HWND hDlg = program.WaitForDialog(kPatchCaption);
+    ASSERT_NE(nullptr, hDlg);
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+    ExpectCompletedRun("c:\\patch\\patch %temp% v2\\", "D:", "C:", kRecordPath);
     ExpectCdPathRecorded("D:");
 }
 

@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 
 #include "patch/CdCopy.h"
+#include "patch/PatchSystem.h"
 #include "patch/RunStamp.h"
 #include "support/AdminSecurity.h"
 
@@ -72,19 +73,23 @@ TEST(CopyFoldersTest, AFolderThatAppearedMeanwhileStopsThemAndOnlyTheProgramsOwn
     ASSERT_TRUE(WriteRunStamp(drive.c_str(), "D:"));
 
     const char* existing = nullptr;
-    EXPECT_EQ(CopyFoldersResult::EntryExists, CreateCopyFolders(drive.c_str(), existing));
+    EXPECT_EQ(CopyEntriesResult::EntryExists,
+              CreateCopyEntries(RealPatchSystem(), drive.c_str(), existing));
     ASSERT_NE(nullptr, existing);
     EXPECT_STREQ("Redist", existing);
     EXPECT_EQ(std::vector<std::string>{"Redist"}, CdEntriesOn(drive));
     EXPECT_TRUE(PathExists(drive + "\\Redist\\mine.txt"));
     EXPECT_FALSE(PathExists(stamp)) << "every folder of the program's is gone, so is the stamp";
 
-    // With the way free, all eight are made; a batch file that cannot start takes them back.
+    // With the way free, all 21 names are made; a batch file that cannot start takes them back.
     RemoveTree(drive + "\\Redist");
     ASSERT_TRUE(WriteRunStamp(drive.c_str(), "D:"));
-    EXPECT_EQ(CopyFoldersResult::Created, CreateCopyFolders(drive.c_str(), existing));
-    EXPECT_EQ(8u, CdEntriesOn(drive).size());
-    RemoveCopyFolders(drive.c_str());
+    EXPECT_EQ(CopyEntriesResult::Created,
+              CreateCopyEntries(RealPatchSystem(), drive.c_str(), existing));
+    EXPECT_EQ(21u, CdEntriesOn(drive).size());
+    const char* foreign = nullptr;
+    EXPECT_EQ(LeftoversResult::Removed,
+              RemoveCdLeftovers(RealPatchSystem(), drive.c_str(), foreign));
     EXPECT_EQ(std::vector<std::string>(), CdEntriesOn(drive));
     EXPECT_FALSE(PathExists(stamp));
 }

@@ -5,6 +5,8 @@
 #include "CaseTrace.h"
 #include "TestFiles.h"
 
+#include "framework/SystemDlls.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -284,6 +286,27 @@ TEST(ExeTest, TheI686ProductImportsNothingWindowsXpLacks) {
         checked = true;
     }
     EXPECT_TRUE(checked) << "no i686 install.exe to check";
+}
+
+TEST(ExeTest, PreloadingTakesEachLateSystemDllFromTheSystemFolder) {
+    // Where SetDefaultDllDirectories is missing, the program loads these first thing, so that a
+    // system DLL's later load by name finds them instead of a file beside the program.
+    PreloadSystemDlls();
+    const std::string system = SystemFolder().str();
+    int held = 0;
+    for (int i = 0; i < kLateSystemDllCount; ++i) {
+        const std::string name = std::string(kLateSystemDlls[i]) + ".dll";
+        const CaseTrace trace(name);
+        if (::GetFileAttributesA((system + "\\" + name).c_str()) == INVALID_FILE_ATTRIBUTES)
+            continue; // not on this system, so nothing can be preloaded
+        ++held;
+        HMODULE hModule = ::GetModuleHandleA(name.c_str());
+        ASSERT_NE(nullptr, hModule) << "not loaded";
+        char path[MAX_PATH] = {};
+        ::GetModuleFileNameA(hModule, path, MAX_PATH);
+        EXPECT_EQ(0, lstrcmpiA((system + "\\" + name).c_str(), path));
+    }
+    EXPECT_GE(held, 6) << "the system folder holds too few of them for the test to mean much";
 }
 
 TEST(ExeTest, CarriesVersionPayloadAndTheManifestOfItsArchitecture) {

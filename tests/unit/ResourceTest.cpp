@@ -50,6 +50,15 @@ const Message kMessages[] = {
      L"Ein unerwarteter Fehler ist aufgetreten. Die Installation wurde abgebrochen."},
     {IDS_ALREADY_RUNNING, L"Die NebuLark 5 Installation l\u00e4uft bereits. Bitte warten Sie, bis "
                           L"sie beendet ist."},
+    {IDS_LEFTOVERS_REMAIN,
+     L"Die Dateien der abgebrochenen Installation konnten nicht alle gel\u00f6scht werden. Bitte "
+     L"schlie\u00dfen Sie alle anderen Programme und versuchen Sie es erneut."},
+    {IDS_TEMP_DISK_UNPROTECTED,
+     L"Das Laufwerk %s kann die tempor\u00e4ren Dateien nicht vor \u00c4nderungen sch\u00fctzen. "
+     L"Bitte w\u00e4hlen Sie eine Festplatte mit NTFS."},
+    {IDS_NEEDS_ADMINISTRATOR,
+     L"Die NebuLark 5 Installation ben\u00f6tigt Administratorrechte. Bitte melden Sie sich als "
+     L"Administrator an und starten Sie die Installation erneut."},
 };
 
 // The text in code page 1252, as the ANSI functions hand it out.

@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 #include "UiDriver.h"
 
+#include "app/AdminRights.h"
 #include "framework/ResString.h"
 #include "res/Caption.h"
 #include "res/resource.h"
@@ -156,6 +157,20 @@ TEST(InstallDlgTest, AFailureThatEscapesTheDialogIsReportedNotSwallowed) {
     EXPECT_EQ(LoadResString(IDS_UNEXPECTED_ERROR).str(), ui.boxes()[0].text);
     EXPECT_EQ(kPatchCaption, ui.boxes()[0].caption);
     EXPECT_EQ(std::vector<int>{IDOK}, ui.boxes()[0].buttons);
+}
+
+TEST(InstallDlgTest, WithoutAdministratorRightsTheStartUpSaysSoAndGoesNoFurther) {
+    {
+        UiDriver ui;
+        EXPECT_FALSE(CheckAdministratorRights([] { return false; }));
+        ASSERT_EQ(1u, ui.boxes().size());
+        EXPECT_EQ(LoadResString(IDS_NEEDS_ADMINISTRATOR).str(), ui.boxes()[0].text);
+        EXPECT_EQ(kPatchCaption, ui.boxes()[0].caption);
+        EXPECT_EQ(std::vector<int>{IDOK}, ui.boxes()[0].buttons);
+    }
+    UiDriver ui;
+    EXPECT_TRUE(CheckAdministratorRights([] { return true; }));
+    EXPECT_TRUE(ui.boxes().empty());
 }
 
 TEST(InstallDlgTest, EnterAwayFromWeiterAsksForConfirmation) {

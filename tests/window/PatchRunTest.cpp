@@ -23,6 +23,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -56,16 +57,26 @@ bool TestFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
 HANDLE TestStartBatchFile(const CString& batchPath) {
     return g_failStart ? nullptr : StartBatchFile(batchPath);
 }
-// Another account's, as an unprivileged user's file on a data disk would be owned.
-std::string g_stampOwner;
-bool TestFileOwner(const char* pszPath, std::string& ownerSid) {
-    if (g_stampOwner.empty())
-        return RealPatchSystem().GetFileOwner(pszPath, ownerSid);
-    ownerSid = g_stampOwner;
+// The entry at this path is another account's, as an unprivileged user's entry on a data disk
+// would be owned; every other entry answers its real owner.
+std::string g_otherOwnerPath;
+bool TestFileOwner(const char* pszPath, HANDLE hEntry, std::string& ownerSid) {
+    if (lstrcmpiA(pszPath, g_otherOwnerPath.c_str()) != 0)
+        return RealPatchSystem().GetFileOwner(pszPath, hEntry, ownerSid);
+    ownerSid = "S-1-5-21-1111-2222-3333-1001";
+    return true;
+}
+// The volume of this root keeps no ACLs, as FAT32 and exFAT disks do.
+std::string g_noAclRoot;
+bool TestVolumeFlags(const char* pszRoot, DWORD& flags) {
+    if (!RealPatchSystem().GetVolumeFlags(pszRoot, flags))
+        return false;
+    if (lstrcmpiA(pszRoot, g_noAclRoot.c_str()) == 0)
+        flags &= ~FILE_PERSISTENT_ACLS;
     return true;
 }
 const PatchSystem kTestSystem = {TestModuleFileName, TestShortPathName, TestFreeBytes,
-                                 TestStartBatchFile, TestFileOwner};
+                                 TestStartBatchFile, TestFileOwner,     TestVolumeFlags};
 
 const char kRecordPath[] = "C:\\records\\stub.txt";
 
@@ -95,7 +106,8 @@ protected:
         g_noShortNames = false;
         g_freeSpace = FreeSpace::Real;
         g_failStart = false;
-        g_stampOwner.clear();
+        g_otherOwnerPath.clear();
+        g_noAclRoot.clear();
         for (const char* drive : {drives::kFixed, drives::kFixedSecond, drives::kFixedExact}) {
             RemoveCdEntriesFrom(drive);
             ::DeleteFileA((std::string(drive) + "\\" + kRunStampName).c_str());
@@ -502,20 +514,6 @@ TEST_F(CopyFailureTest, ACopyThatFailsInsideTheBatchFileIsReportedAndCleanedUp) 
     }
 }
 
-// What an interrupted run leaves at a disk's root: the copy of the CD and the program's stamp.
-void LayOutInterruptedRun(const std::string& drive) {
-    for (const CdEntry& entry : kCdEntries) {
-        const std::string path = drive + "\\" + entry.name;
-        if (entry.isFolder) {
-            ASSERT_TRUE(MakeFolder(path));
-            ASSERT_TRUE(WriteFileBytes(path + "\\copied.txt", "x"));
-        } else {
-            ASSERT_TRUE(WriteFileBytes(path, "x"));
-        }
-    }
-    ASSERT_TRUE(WriteFileBytes(drive + "\\" + kRunStampName, "CD=D:\r\n"));
-}
-
 TEST_F(PatchRunTest, LeftoversOfAnInterruptedRunAreRemovedOnlyWhenTheUserSaysSo) {
     ASSERT_TRUE(MakeFolder("H:\\Eigene"));
     ASSERT_TRUE(WriteFileBytes("H:\\Eigene\\Disk1.txt", "the user's own"));
@@ -547,17 +545,71 @@ TEST_F(PatchRunTest, LeftoversOfAnInterruptedRunAreRemovedOnlyWhenTheUserSaysSo)
     RemoveTree("H:\\Eigene");
 }
 
-TEST_F(PatchRunTest, AStampOfAnotherAccountIsNotTheProgramsAndNothingBesideItIsRemoved) {
-    LayOutInterruptedRun("H:");
-    g_stampOwner = "S-1-5-21-1111-2222-3333-1001"; // an unprivileged user of the machine
+TEST_F(PatchRunTest, WhatIsNotTheProgramsOwnStopsTheRunAndNothingOfItIsRemoved) {
+    const std::string stamp = std::string("H:\\") + kRunStampName;
+    struct Case {
+        const char* why;
+        std::function<void()> layOut;
+        int answer;       // to the offer to remove leftovers, where it comes
+        const char* kept; // a file that must still be there
+        const char* named;
+    } cases[] = {
+        {"a stamp of another account beside a copy",
+         [&] {
+             LayOutInterruptedRun("H:");
+             g_otherOwnerPath = stamp; // an unprivileged user's file on a data disk
+         },
+         IDYES, "H:\\Docs\\copied.txt", "Disk1"},
+        {"a folder named like the stamp beside a user's Docs",
+         [&] {
+             ASSERT_TRUE(MakeFolder(stamp));
+             ASSERT_TRUE(MakeFolder("H:\\Docs"));
+             ASSERT_TRUE(WriteFileBytes("H:\\Docs\\Brief.txt", "the user's own"));
+         },
+         IDYES, "H:\\Docs\\Brief.txt", "Docs"},
+        {"an entry of another account among the program's leftovers, after Yes",
+         [&] {
+             LayOutInterruptedRun("H:");
+             g_otherOwnerPath = "H:\\Tools";
+         },
+         IDYES, "H:\\Tools\\copied.txt", "Tools"},
+    };
+    for (const Case& c : cases) {
+        const CaseTrace trace(c.why);
+        RemoveCdEntriesFrom("H:");
+        RemoveTree(stamp);
+        g_otherOwnerPath.clear();
+        c.layOut();
+        const std::vector<std::string> before = CdEntriesOn("H:");
+        UiDriver ui;
+        ui.AnswerWith(c.answer);
+        EXPECT_EQ(IDABORT, Run("D:\\", "H:\\", ui));
+        ASSERT_FALSE(ui.boxes().empty());
+        EXPECT_EQ("Auf dem Ziellaufwerk existiert bereits \\" + std::string(c.named) +
+                      ". Bitte w\xE4hlen Sie ein anderes Laufwerk.",
+                  ui.boxes().back().text);
+        EXPECT_EQ(before, CdEntriesOn("H:"));
+        EXPECT_TRUE(PathExists(c.kept));
+        EXPECT_TRUE(PathExists(stamp));
+        EXPECT_TRUE(StubRecord().empty());
+    }
+    RemoveCdEntriesFrom("H:");
+    RemoveTree(stamp);
+}
+
+TEST_F(PatchRunTest, ATempDiskWithoutAclsIsRefusedWhereTheSystemDiskKeepsThem) {
+    DWORD flags = 0;
+    ASSERT_TRUE(RealPatchSystem().GetVolumeFlags("C:\\", flags));
+    ASSERT_TRUE(flags & FILE_PERSISTENT_ACLS) << "the system volume keeps no ACLs here";
+    g_noAclRoot = "H:\\";
     UiDriver ui;
     EXPECT_EQ(IDABORT, Run("D:\\", "H:\\", ui));
-    ExpectOnlyMessage(ui, IDS_TARGET_ENTRY_EXISTS,
-                      "Auf dem Ziellaufwerk existiert bereits \\Disk1. Bitte w\xE4hlen Sie ein "
-                      "anderes Laufwerk.");
-    EXPECT_EQ(21u, CdEntriesOn("H:").size());
-    EXPECT_TRUE(PathExists("H:\\Docs\\copied.txt"));
-    EXPECT_TRUE(PathExists(std::string("H:\\") + kRunStampName));
+    ExpectOnlyMessage(ui, IDS_TEMP_DISK_UNPROTECTED,
+                      "Das Laufwerk H: kann die tempor\xE4ren Dateien nicht vor \xC4nderungen "
+                      "sch\xFCtzen. Bitte w\xE4hlen Sie eine Festplatte mit NTFS.");
+    EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("H:"));
+    EXPECT_FALSE(PathExists(std::string("H:\\") + kRunStampName));
+    EXPECT_FALSE(PathExists("C:\\patch\\temp.bat"));
 }
 
 TEST_F(PatchRunTest, ACopyStillInUseAtTheCleanUpKeepsTheStampAndTheNextRunOffersToRemoveIt) {
