@@ -35,11 +35,21 @@ BOOL CALLBACK FindRunningDialog(HWND hWnd, LPARAM lParam) {
     return FALSE;
 }
 
-// Brings the main dialog of a copy that already runs to the front; false when no window of it
-// can be found (it runs in another session or on another desktop).
+// How long a copy that was started at the same moment may take to show its dialog.
+const DWORD kOtherWindowWaitMs = 5000;
+
+// Brings the main dialog of a copy that already runs to the front, waiting a few seconds for it
+// to appear (both copies may have been started at once); false when no window of it shows (it
+// runs in another session or on another desktop).
 bool ActivateRunningInstance() {
     RunningDialog found = {::GetCurrentProcessId(), nullptr};
-    ::EnumWindows(FindRunningDialog, reinterpret_cast<LPARAM>(&found));
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        ::EnumWindows(FindRunningDialog, reinterpret_cast<LPARAM>(&found));
+        if (found.hWnd || ::GetTickCount() - start >= kOtherWindowWaitMs)
+            break;
+        ::Sleep(100);
+    }
     if (!found.hWnd)
         return false;
     if (::IsIconic(found.hWnd))

@@ -13,7 +13,8 @@ void RegisterCommonControls() {
     static bool registered = false;
     if (registered)
         return;
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES};
+    INITCOMMONCONTROLSEX icc = {sizeof icc,
+                                ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES | ICC_PROGRESS_CLASS};
     registered = ::InitCommonControlsEx(&icc) != FALSE;
 }
 

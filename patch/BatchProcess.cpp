@@ -2,14 +2,31 @@
 
 #include "BatchTemplate.h"
 #include "framework/Handle.h"
-#include "framework/WinApp.h"
 #include "support/SystemLibrary.h"
 
 #include <vector>
 
 namespace {
 
-const DWORD kWaitSliceMs = 1000;
+// Puts the suspended process in a job of its own whose events arrive at a completion port. False
+// where the system allows no such job: Windows Vista and 7 nest no jobs, and the program may
+// already run in one (the compatibility assistant's, a launcher's).
+bool PutInJob(HANDLE hProcess, CBatchProcess& batch) {
+    CHandle job(::CreateJobObjectA(nullptr, nullptr));
+    CHandle port(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+    if (!job.IsValid() || !port.IsValid())
+        return false;
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT association = {};
+    association.CompletionKey = job.Get();
+    association.CompletionPort = port.Get();
+    if (!::SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &association,
+                                   sizeof association) ||
+        !::AssignProcessToJobObject(job, hProcess))
+        return false;
+    batch.m_job.Attach(job.Detach());
+    batch.m_port.Attach(port.Detach());
+    return true;
+}
 
 } // namespace
 
@@ -24,13 +41,13 @@ bool WriteBatchFile(const CString& batchPath, const CString& text, CHeldFile& ba
     return batch.Write(batchPath, bytes);
 }
 
-HANDLE StartBatchFile(const CString& batchPath) {
+bool StartBatchFile(const CString& batchPath, CBatchProcess& batch) {
     // The system's own command interpreter, by its full path, not the .bat association, which
     // a user's HKEY_CURRENT_USER can redirect. /D: no AutoRun commands; /E:ON and /V:OFF: the
     // guard lines need command extensions, and a "!" in a folder name must stay a "!".
     const CString system = SystemFolder();
     if (system.IsEmpty())
-        return nullptr;
+        return false;
     const CString cmdPath = system + "\\cmd.exe";
     // The command interpreter expands %...% on its own command line, and the program's folder
     // may hold a "%" (C:\Patch %TEMP% v2): the batch file is named relative to that folder,
@@ -39,7 +56,7 @@ HANDLE StartBatchFile(const CString& batchPath) {
     const std::string& path = batchPath.str();
     const size_t slash = path.find_last_of('\\');
     if (slash == std::string::npos)
-        return nullptr;
+        return false;
     const CString folder(path.substr(0, slash == 2 ? 3 : slash)); // c:\ keeps its backslash
     const CString commandLine =
         "\"" + cmdPath + "\" /D /E:ON /V:OFF /C \"\".\\" + path.substr(slash + 1) + "\"\"";
@@ -61,29 +78,27 @@ HANDLE StartBatchFile(const CString& batchPath) {
     std::vector<char> buffer(commandLine.str().begin(), commandLine.str().end());
     buffer.push_back('\0');
     // The product's setup gets the system's own error boxes back (the program turns them off).
-    const BOOL started = ::CreateProcessA(cmdPath, &buffer[0], nullptr, nullptr, TRUE,
-                                          CREATE_NO_WINDOW | CREATE_DEFAULT_ERROR_MODE, nullptr,
-                                          folder, &startup, &process);
+    // Suspended until it is in its job, so that no process of it starts outside; out of a job the
+    // program may run in, where that job lets it go.
+    const DWORD flags = CREATE_NO_WINDOW | CREATE_DEFAULT_ERROR_MODE | CREATE_SUSPENDED;
+    BOOL started =
+        ::CreateProcessA(cmdPath, &buffer[0], nullptr, nullptr, TRUE,
+                         flags | CREATE_BREAKAWAY_FROM_JOB, nullptr, folder, &startup, &process);
+    if (!started && ::GetLastError() == ERROR_ACCESS_DENIED)
+        started = ::CreateProcessA(cmdPath, &buffer[0], nullptr, nullptr, TRUE, flags, nullptr,
+                                   folder, &startup, &process);
     if (!started)
-        return nullptr;
-    const CHandle thread(process.hThread); // not needed: closed at once
-    return process.hProcess;
-}
-
-void WaitForProcess(HANDLE hProcess) {
-    DWORD status = WAIT_TIMEOUT;
-    while (status == WAIT_TIMEOUT) {
-        const DWORD result = ::WaitForSingleObject(hProcess, kWaitSliceMs);
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            try {
-                AfxGetApp()->PumpMessage();
-            } catch (...) {
-                ::MessageBeep(0);
-            }
-        }
-        status = result;
+        return false;
+    batch.m_process.Attach(process.hProcess);
+    const CHandle thread(process.hThread);
+    // Without a job the run goes on as it always did, only without steps and "Abbrechen".
+    PutInJob(process.hProcess, batch);
+    if (::ResumeThread(thread) == static_cast<DWORD>(-1)) {
+        ::TerminateProcess(process.hProcess, kBatchExitCopyFailed);
+        batch.m_process.Close();
+        return false;
     }
+    return true;
 }
 
 DWORD BatchExitCode(HANDLE hProcess) {

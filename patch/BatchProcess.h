@@ -2,6 +2,7 @@
 // waiting for it, and its exit status.
 #pragma once
 
+#include "framework/Handle.h"
 #include "framework/String.h"
 #include "support/FreshFile.h"
 
@@ -13,14 +14,19 @@
 // whole is removed again.
 bool WriteBatchFile(const CString& batchPath, const CString& text, CHeldFile& batch);
 
-// Starts batchPath (a full path) hidden in the command interpreter, in the batch file's folder;
-// answers its process handle, which the caller owns, or null.
-HANDLE StartBatchFile(const CString& batchPath);
+// The batch file's process and, where the system allows one, the job it runs in with every
+// process it starts, whose events arrive at the completion port.
+struct CBatchProcess {
+    CHandle m_process;
+    CHandle m_job;
+    CHandle m_port;
 
-// Waits for the batch process in slices, dispatching every waiting message between them so the
-// windows repaint and answer. A quit message taken from the queue does not end the wait, and an
-// exception from one dispatch only costs a beep.
-void WaitForProcess(HANDLE hProcess);
+    bool HasJob() const { return m_job.IsValid(); }
+};
+
+// Starts batchPath (a full path) hidden in the command interpreter, in the batch file's folder,
+// and in a job of its own where the system allows one. False when it could not be started.
+bool StartBatchFile(const CString& batchPath, CBatchProcess& batch);
 
 // The exit status of the ended batch process; a status that cannot be read counts as a failed
 // copy.

@@ -1,5 +1,6 @@
 #include "FreeSpace.h"
 
+#include "CdContents.h"
 #include "framework/FileFind.h"
 
 ULONGLONG RoundUpToClusters(ULONGLONG bytes, ULONGLONG clusterBytes) {
@@ -37,6 +38,23 @@ bool MeasureCdCopy(const CString& cdRoot, ULONGLONG clusterBytes, ULONGLONG& byt
     if (root.IsEmpty() || root.Right(1) != "\\")
         root += '\\';
     return MeasureFolder(root, clusterBytes ? clusterBytes : 1, bytes);
+}
+
+ULONGLONG MeasureCopyOn(const CString& tempDrive, ULONGLONG clusterBytes) {
+    ULONGLONG bytes = 0;
+    for (const CdEntry& entry : kCdEntries) {
+        CFileFind finder;
+        if (!finder.FindFile(tempDrive + "\\" + entry.name))
+            continue;
+        finder.FindNextFile();
+        if (finder.IsDirectory()) {
+            bytes += clusterBytes;
+            MeasureFolder(finder.GetFilePath() + "\\", clusterBytes, bytes);
+        } else {
+            bytes += RoundUpToClusters(finder.GetLength(), clusterBytes);
+        }
+    }
+    return bytes;
 }
 
 ULONGLONG ClusterBytesOf(const CString& root) {

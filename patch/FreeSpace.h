@@ -21,6 +21,10 @@ bool HasRoomForCopy(const PatchSystem& system, const CString& cdDrive, const CSt
 // be read.
 bool MeasureCdCopy(const CString& cdRoot, ULONGLONG clusterBytes, ULONGLONG& bytes);
 
+// The bytes of the copy of the CD so far at the root of tempDrive (C:), counted as MeasureCdCopy
+// with the same cluster size counts the CD: only the CD's top-level names are looked at.
+ULONGLONG MeasureCopyOn(const CString& tempDrive, ULONGLONG clusterBytes);
+
 // bytes rounded up to whole clusters of clusterBytes.
 ULONGLONG RoundUpToClusters(ULONGLONG bytes, ULONGLONG clusterBytes);
 

@@ -2,6 +2,7 @@
 
 #include "BatchProcess.h"
 #include "BatchTemplate.h"
+#include "BatchWait.h"
 #include "CdContents.h"
 #include "CdCopy.h"
 #include "CdPathRecord.h"
@@ -127,10 +128,13 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
             return false;
     }
     bool hasRoom;
+    // The CD's bytes, against which the wait window shows the copy's progress.
+    ULONGLONG cdBytes = 0;
     {
         // Walking the CD takes a moment (and a spin-up): the wait cursor shows meanwhile.
         const CWaitCursor wait;
-        hasRoom = HasRoomForCopy(system, cdDrive, tempDrive, scriptBytes);
+        hasRoom = HasRoomForCopy(system, cdDrive, tempDrive, scriptBytes) &&
+                  MeasureCdCopy(cdDrive + "\\", 1, cdBytes);
     }
     if (!hasRoom) {
         ShowMessage(dlg, IDS_NO_SPACE);
@@ -174,8 +178,8 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_COPY_FAILED);
         return false;
     }
-    const CHandle process(system.StartBatchFile(batchPath));
-    if (!process.IsValid()) {
+    CBatchProcess batchRun;
+    if (!system.StartBatchFile(batchPath, batchRun)) {
         const char* pszForeign = nullptr;
         RemoveCdLeftovers(system, tempDrive, pszForeign);
         ShowMessage(dlg, IDS_CANNOT_START_BAT);
@@ -187,15 +191,30 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     CWaitDlg waitDlg;
     waitDlg.Create(IDD_WAIT_DIALOG, &dlg);
     waitDlg.ShowWindow(SW_SHOW);
-    // Paint it now: the thread is about to block for a whole wait slice.
     waitDlg.UpdateWindow();
     dlg.EnableWindow(FALSE);
 
-    WaitForProcess(process);
+    const BatchWaitResult waited = WaitForBatch(batchRun, waitDlg, tempDrive, cdBytes);
     // The batch file tells whether the product's setup started from a complete copy.
-    const DWORD exitCode = BatchExitCode(process);
+    const DWORD exitCode = BatchExitCode(batchRun.m_process);
     batch.Release();
     script.Release();
+    if (waited == BatchWaitResult::Stopped) {
+        // Nothing of the product ran: the copy goes, and the user may start again.
+        waitDlg.ShowStep(CWaitDlg::StepCleanUp);
+        waitDlg.UpdateWindow();
+        const char* pszForeign = nullptr;
+        const LeftoversResult removed = RemoveCdLeftovers(system, tempDrive, pszForeign);
+        waitDlg.CloseWindow();
+        waitDlg.DestroyWindow();
+        host.busy = false;
+        dlg.EnableWindow(TRUE);
+        ShowMessage(dlg, IDS_INSTALL_CANCELLED);
+        // What could not go keeps the stamp, and the next run offers to remove it.
+        if (removed != LeftoversResult::Removed)
+            ShowMessage(dlg, IDS_LEFTOVERS_REMAIN);
+        return false;
+    }
     KeepRunStampWithLeftovers(tempDrive, cdDrive);
 
     waitDlg.CloseWindow();

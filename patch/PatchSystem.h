@@ -3,6 +3,8 @@
 
 #include "framework/String.h"
 
+struct CBatchProcess;
+
 #include <windows.h>
 
 #include <string>
@@ -24,8 +26,9 @@ struct PatchSystem {
     std::string (*GetShortPathName)(const std::string& path);
     // Bytes available to the caller on the disk of pszRoot; false when the query fails.
     bool (*GetFreeBytes)(const char* pszRoot, LONGLONG& freeBytes);
-    // Starts the batch file hidden; answers its process handle, or null.
-    HANDLE (*StartBatchFile)(const CString& batchPath);
+    // Starts the batch file hidden, in a job where the system allows one; false when it could
+    // not be started.
+    bool (*StartBatchFile)(const CString& batchPath, CBatchProcess& batch);
     // The owner of the entry open as hEntry (at pszPath) as a SID's text (S-1-5-32-544), read
     // through the handle; false when it cannot be read.
     bool (*GetFileOwner)(const char* pszPath, HANDLE hEntry, std::string& ownerSid);

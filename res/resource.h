@@ -19,6 +19,11 @@
 #define IDS_LEFTOVERS_REMAIN 22
 #define IDS_TEMP_DISK_UNPROTECTED 23 // "%s" stands for the drive (F:)
 #define IDS_NEEDS_ADMINISTRATOR 24
+#define IDS_CONFIRM_STOP_COPY 25
+#define IDS_INSTALL_CANCELLED 26
+#define IDS_STEP_COPY 27 // "%u von %u" stand for the megabytes copied and the CD's
+#define IDS_STEP_SETUP 28
+#define IDS_STEP_CLEANUP 29
 
 #define IDD_INSTALL_DIALOG 102
 #define IDR_MAINFRAME 128
@@ -28,3 +33,5 @@
 #define IDC_CD_DRIVE 1000
 #define IDC_TEMP_DRIVE 1002
 #define IDC_NEXT 1003
+#define IDC_WAIT_STEP 1010
+#define IDC_WAIT_PROGRESS 1011

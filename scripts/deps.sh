@@ -5,13 +5,15 @@ set -euo pipefail
 # Both targets' compilers: the win32 thread model for the programs we ship (its runtime needs
 # nothing newer than Windows XP), the POSIX one for the tests (GoogleTest needs std::mutex).
 # wine32 for the i686 product, through qemu user-mode where the kernel refuses 32-bit code;
-# wine64 for the x86_64 twin everywhere.
+# wine64 for the x86_64 twin everywhere. gcc and libfuse3 build the tests' slow CD (a FUSE file
+# system).
 packages=(cmake ninja-build
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32
   mingw-w64-i686-dev binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32
   gcc-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-  googletest wine wine32:i386 wine64 fonts-wine xvfb imagemagick locales qemu-user-static)
+  googletest wine wine32:i386 wine64 fonts-wine xvfb imagemagick locales qemu-user-static
+  gcc pkg-config libfuse3-dev fuse3)
 
 # A German locale gives Wine the German code pages (ANSI 1252, OEM 850) for the tests that need
 # them.

@@ -10,12 +10,18 @@
 #   F: CD-ROM whose marker is a folder   G: CD-ROM whose marker was written in 1975
 #   H: a second fixed disk               Z: the Unix root (Wine's own)
 #   S: fixed, 128 KiB (tmpfs)            T: fixed, exactly 680 MiB (tmpfs); only as root
+#   K: CD-ROM, the sample product CD with 24 MiB more in Disk1, read at 6 MiB/s through a FUSE
+#      file system of the tests (a copy that takes seconds); only as root, with /dev/fuse
 
 WINE_SCRIPTS=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
 source "$WINE_SCRIPTS/wine-arch.sh"
 export WINEDEBUG=-all WINEDLLOVERRIDES="$WINE_DLL_OVERRIDES"
 WINE_XVFB_PID=
 WINE_MOUNTS=()
+WINE_FUSE_MOUNT= WINE_FUSE_PID=
+# The slow CD's extra data and its rate: 24 MiB at 6 MiB/s.
+SLOW_CD_EXTRA_MIB=24
+SLOW_CD_RATE=$((6 * 1048576))
 
 wine_log() { printf '[wine-env] %s\n' "$*" >&2; }
 
@@ -118,12 +124,55 @@ wine_mount_tmpfs() { # letter size folder
   fi
 }
 
+# The slow CD: builds the FUSE file system of the tests (a Linux program) and serves source at
+# folder through it, throttled; prints the drive's registry line when it is mounted.
+wine_mount_slow_cd() { # letter source folder build
+  local letter=$1 source=$2 dir=$3 tool=$4/slowcd
+  rm -f "$WINEPREFIX/dosdevices/$letter:"
+  if [ "$(id -u)" != 0 ] || [ ! -c /dev/fuse ]; then
+    wine_log "no /dev/fuse or not root: the slow CD $letter: and its tests are skipped"
+    return 0
+  fi
+  if [ ! -x "$tool" ] || [ "$WINE_SCRIPTS/../tests/tools/slowcd.c" -nt "$tool" ]; then
+    gcc -O2 "$WINE_SCRIPTS/../tests/tools/slowcd.c" $(pkg-config fuse3 --cflags --libs) -o "$tool" ||
+      { wine_log "building the slow CD's file system failed: $letter: and its tests are skipped"; return 0; }
+  fi
+  mkdir -p "$dir"
+  if mountpoint -q "$dir"; then fusermount3 -u "$dir" 2>/dev/null || umount -l "$dir" || true; fi
+  "$tool" "$source" "$dir" "$SLOW_CD_RATE" </dev/null >/dev/null 2>&1 &
+  WINE_FUSE_PID=$!
+  for _ in $(seq 50); do mountpoint -q "$dir" && break; sleep 0.1; done
+  if ! mountpoint -q "$dir"; then
+    wine_log "the slow CD could not be mounted: $letter: and its tests are skipped"
+    kill "$WINE_FUSE_PID" 2>/dev/null || true
+    wait "$WINE_FUSE_PID" 2>/dev/null || true
+    WINE_FUSE_PID=
+    return 0
+  fi
+  WINE_FUSE_MOUNT=$dir
+  ln -sfn "$dir" "$WINEPREFIX/dosdevices/$letter:"
+  printf '"%s:"="cdrom"\n' "$letter"
+}
+
+wine_unmount_slow_cd() {
+  if [ -n "$WINE_FUSE_MOUNT" ]; then
+    fusermount3 -u "$WINE_FUSE_MOUNT" 2>/dev/null || umount -l "$WINE_FUSE_MOUNT" 2>/dev/null || true
+  fi
+  # Unmounted, the file system ends by itself; the kill is for one that hangs.
+  if [ -n "$WINE_FUSE_PID" ]; then
+    kill "$WINE_FUSE_PID" 2>/dev/null || true
+    wait "$WINE_FUSE_PID" 2>/dev/null || true
+  fi
+  WINE_FUSE_MOUNT= WINE_FUSE_PID=
+}
+
 # Lays out the drives afresh: sample CDs, the second fixed disk, the tmpfs disks; leftovers of an
 # earlier run on C: go.
 wine_make_drives() {
   local build=$1 drives=$1/wine/drives reg
+  wine_unmount_slow_cd
   rm -rf "$drives"
-  mkdir -p "$drives"/{cd-good,cd-nomarker,cd-markerdir,cd-oldmarker,fixed-h}
+  mkdir -p "$drives"/{cd-good,cd-nomarker,cd-markerdir,cd-oldmarker,cd-slow,fixed-h}
   reg=$(mktemp --suffix=.reg)
   {
     printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n\n'
@@ -131,6 +180,7 @@ wine_make_drives() {
     printf '"d:"="cdrom"\n"e:"="cdrom"\n"f:"="cdrom"\n"g:"="cdrom"\n"h:"="hd"\n'
     wine_mount_tmpfs s 131072 "$build/wine/mnt-s"
     wine_mount_tmpfs t 713031680 "$build/wine/mnt-t"
+    wine_mount_slow_cd k "$drives/cd-slow" "$build/wine/mnt-k" "$build"
   } >"$reg"
   local letter dir
   for pair in d:cd-good e:cd-nomarker f:cd-markerdir g:cd-oldmarker h:fixed-h; do
@@ -146,12 +196,13 @@ wine_make_drives() {
 
   local maker=$build/tests/make_sample_cd.exe stub=$build/tests/setup_stub.exe
   local icon=$WINE_SCRIPTS/../res/install.ico
-  for pair in cd-good:good cd-nomarker:no-marker cd-markerdir:marker-folder cd-oldmarker:old-marker; do
+  for pair in cd-good:good cd-nomarker:no-marker cd-markerdir:marker-folder cd-oldmarker:old-marker cd-slow:good; do
     timeout 120 wine "$maker" "$(wine_path "$drives/${pair%%:*}")" "$(wine_path "$stub")" \
       "$(wine_path "$icon")" "${pair#*:}" </dev/null >/dev/null 2>&1 ||
       { wine_log "make_sample_cd failed for ${pair%%:*}"; return 1; }
   done
   cp "$build/install.exe" "$drives/cd-nomarker/"
+  head -c $((SLOW_CD_EXTRA_MIB * 1048576)) /dev/zero >"$drives/cd-slow/Disk1/data2.cab"
 
   # Whatever an earlier run left at C:'s root.
   local c=$WINEPREFIX/drive_c name
@@ -180,6 +231,7 @@ wine_start() { # build folder
 
 wine_stop() {
   [ -n "${WINEPREFIX:-}" ] && wine_server_down
+  wine_unmount_slow_cd
   local dir
   for dir in "${WINE_MOUNTS[@]}"; do umount "$dir" 2>/dev/null || umount -l "$dir" 2>/dev/null; done
   WINE_MOUNTS=()

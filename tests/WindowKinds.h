@@ -21,8 +21,9 @@ inline bool IsDialogWindow(HWND hWnd) {
 }
 
 // A message box is a dialog whose text is the static control 0xFFFF and that has a button (the
-// wait window's text has that id too, but it has no button).
+// wait window's "Bitte warten..." has that id too, and a button, but also a progress bar).
 inline bool IsMessageBox(HWND hWnd) {
     return IsDialogWindow(hWnd) && ::GetDlgItem(hWnd, 0xFFFF) != nullptr &&
-           ::FindWindowExA(hWnd, nullptr, "Button", nullptr) != nullptr;
+           ::FindWindowExA(hWnd, nullptr, "Button", nullptr) != nullptr &&
+           ::FindWindowExA(hWnd, nullptr, "msctls_progress32", nullptr) == nullptr;
 }

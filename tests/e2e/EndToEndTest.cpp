@@ -2,15 +2,23 @@
 // against the sample product CD in D:.
 #include "RemoteUi.h"
 
-#include "RunChecks.h"
-#include "TestFiles.h"
+#include "CaseTrace.h"
 
+#include "RunChecks.h"
+#include "TestDrives.h"
+#include "TestFiles.h"
+#include "TimeLimits.h"
+
+#include "framework/Handle.h"
 #include "framework/ResString.h"
 #include "patch/RunStamp.h"
 #include "res/Caption.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstdlib>
 
@@ -28,6 +36,60 @@ HWND WaitForMessage(const RemoteProgram& program, const std::string& text) {
         ::Sleep(50);
     }
     return nullptr;
+}
+
+// Picks the slow CD in the program's CD list: the items' data point into one buffer of the drive
+// roots in drive order, so the last CD drive, K:, has the highest address (read as a number: the
+// program's memory cannot be read where it runs under qemu).
+void ChooseSlowCd(HWND hDlg) {
+    HWND hCd = ::GetDlgItem(hDlg, IDC_CD_DRIVE);
+    const int count = static_cast<int>(::SendMessageA(hCd, CB_GETCOUNT, 0, 0));
+    int last = 0;
+    for (int i = 1; i < count; ++i)
+        if (static_cast<ULONG_PTR>(::SendMessageA(hCd, CB_GETITEMDATA, i, 0)) >
+            static_cast<ULONG_PTR>(::SendMessageA(hCd, CB_GETITEMDATA, last, 0)))
+            last = i;
+    ::SendMessageA(hCd, CB_SETCURSEL, last, 0);
+}
+
+// The processes of a batch run that are still there: the command interpreter, xcopy, the setup.
+int BatchProcessesLeft() {
+    const CHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = ::Process32First(snapshot, &entry); more;
+         more = ::Process32Next(snapshot, &entry))
+        for (const char* name : {"cmd.exe", "xcopy.exe", "setup.exe"})
+            count += lstrcmpiA(entry.szExeFile, name) == 0;
+    return count;
+}
+
+// What the wait window shows: its step line, the bar and its range, and whether "Abbrechen" is
+// enabled.
+struct WaitView {
+    std::string step;
+    int position, low, high;
+    bool canCancel;
+};
+// Read from outside, one control after the other: a reading during a change of step comes out
+// empty (the step line read before and after differs) and is taken again.
+WaitView ReadWaitWindow(HWND hWait) {
+    for (;;) {
+        HWND hStep = ::GetDlgItem(hWait, IDC_WAIT_STEP);
+        HWND hBar = ::GetDlgItem(hWait, IDC_WAIT_PROGRESS);
+        const WaitView view = {WindowText(hStep),
+                               static_cast<int>(::SendMessageA(hBar, PBM_GETPOS, 0, 0)),
+                               static_cast<int>(::SendMessageA(hBar, PBM_GETRANGE, TRUE, 0)),
+                               static_cast<int>(::SendMessageA(hBar, PBM_GETRANGE, FALSE, 0)),
+                               ::IsWindowEnabled(::GetDlgItem(hWait, IDCANCEL)) != FALSE};
+        if (!::IsWindow(hWait) || WindowText(hStep) == view.step)
+            return view;
+    }
+}
+
+bool IsCopyStep(const WaitView& view) {
+    return view.step.rfind("Die CD wird kopiert: ", 0) == 0;
 }
 
 class EndToEndTest : public testing::Test {
@@ -112,6 +174,106 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
     ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
 
     ExpectCdPathRecorded("D:");
+}
+
+TEST_F(EndToEndTest, WhileTheCdIsCopiedTheWaitWindowShowsHowFarAndThenTheSetup) {
+    if (!DriveExists(drives::kCdSlow))
+        GTEST_SKIP() << "the slow CD K: needs a run as root with /dev/fuse";
+    ASSERT_TRUE(SettingsKeyCreate());
+    RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
+    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
+    HWND hDlg = program.WaitForDialog(kPatchCaption);
+    ASSERT_NE(nullptr, hDlg);
+    ChooseSlowCd(hDlg);
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    HWND hWait = program.WaitForDialog("Warning", 10000);
+    ASSERT_NE(nullptr, hWait) << "no wait window";
+    EXPECT_EQ("Bitte warten...", WindowText(::GetDlgItem(hWait, 0xFFFF)));
+
+    // Read as a user would watch it, until the setup runs.
+    std::vector<WaitView> copying;
+    WaitView setup = {};
+    const DWORD deadline = ::GetTickCount() + ScaledMs(30000);
+    while (static_cast<LONG>(deadline - ::GetTickCount()) > 0 && ::IsWindow(hWait)) {
+        const WaitView view = ReadWaitWindow(hWait);
+        if (IsCopyStep(view)) {
+            copying.push_back(view);
+        } else if (view.step == LoadResString(IDS_STEP_SETUP).str()) {
+            // The step has just changed: a moment later the window is settled (the stub sleeps).
+            ::Sleep(ScaledMs(300));
+            setup = ReadWaitWindow(hWait);
+            break;
+        }
+        ::Sleep(100);
+    }
+    ASSERT_GE(copying.size(), 3u) << "the copy was not seen three times";
+    for (size_t i = 0; i < copying.size(); ++i) {
+        const CaseTrace trace("reading " + std::to_string(i) + ": " + copying[i].step);
+        EXPECT_NE(std::string::npos, copying[i].step.find(" von 24 MB"));
+        EXPECT_LE(copying[i].low, copying[i].position);
+        EXPECT_LE(copying[i].position, copying[i].high);
+        EXPECT_TRUE(copying[i].canCancel);
+        if (i > 0) {
+            EXPECT_LE(copying[i - 1].position, copying[i].position) << "the bar went back";
+        }
+    }
+    EXPECT_LT(copying.front().position, copying.back().position) << "the bar did not rise";
+    EXPECT_EQ(LoadResString(IDS_STEP_SETUP).str(), setup.step) << "the setup step was not seen";
+    EXPECT_EQ(setup.high, setup.position) << "the copy is complete once the setup runs";
+    EXPECT_FALSE(setup.canCancel) << "the setup runs: it has its own Cancel";
+
+    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+    ExpectCompletedRun("c:\\patch\\", "K:", "C:", kRecordPath);
+    ExpectCdPathRecorded("K:");
+}
+
+TEST_F(EndToEndTest, AbbrechenDuringTheCopyStopsEverythingAndWeiterWorksAgain) {
+    if (!DriveExists(drives::kCdSlow))
+        GTEST_SKIP() << "the slow CD K: needs a run as root with /dev/fuse";
+    ASSERT_TRUE(SettingsKeyCreate());
+    RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
+    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
+    HWND hDlg = program.WaitForDialog(kPatchCaption);
+    ASSERT_NE(nullptr, hDlg);
+    ChooseSlowCd(hDlg);
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    HWND hWait = program.WaitForDialog("Warning", 10000);
+    ASSERT_NE(nullptr, hWait) << "no wait window";
+    // Well into the copy.
+    WaitView view = {};
+    for (int i = 0; i < 300; ++i) {
+        view = ReadWaitWindow(hWait);
+        if (IsCopyStep(view) && view.canCancel && view.position > 0)
+            break;
+        ::Sleep(20);
+    }
+    ASSERT_TRUE(IsCopyStep(view) && view.canCancel && view.position > 0) << view.step;
+
+    Click(::GetDlgItem(hWait, IDCANCEL));
+    HWND hAsk = WaitForMessage(program, LoadResString(IDS_CONFIRM_STOP_COPY).str());
+    ASSERT_NE(nullptr, hAsk);
+    EXPECT_TRUE(::GetWindowLongA(::GetDlgItem(hAsk, IDNO), GWL_STYLE) & BS_DEFPUSHBUTTON)
+        << "No is not the default";
+    Click(::GetDlgItem(hAsk, IDYES));
+    HWND hDone = WaitForMessage(program, LoadResString(IDS_INSTALL_CANCELLED).str());
+    ASSERT_NE(nullptr, hDone) << "the stop was not reported";
+    EXPECT_EQ(0, BatchProcessesLeft()) << "processes of the batch file are left";
+    EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("C:"));
+    EXPECT_FALSE(PathExists(kStamp));
+    std::string cdPath;
+    DWORD type;
+    EXPECT_FALSE(ReadCdPath(cdPath, type)) << "CDPath was recorded";
+    EXPECT_TRUE(ReadStubRecord(kRecordPath).empty()) << "the product's setup was started";
+    Click(::GetDlgItem(hDone, IDOK));
+    for (int i = 0; i < 100 && !::IsWindowEnabled(hDlg); ++i)
+        ::Sleep(20);
+    EXPECT_TRUE(::IsWindowEnabled(hDlg)) << "the main dialog stays disabled";
+
+    // Another try runs to its end.
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the second run";
+    ExpectCompletedRun("c:\\patch\\", "K:", "C:", kRecordPath);
+    ExpectCdPathRecorded("K:");
 }
 
 TEST_F(EndToEndTest, ANameMadeByAnotherDuringTheRunIsNotReachedByTheCleanUp) {
@@ -282,22 +444,47 @@ TEST_F(EndToEndTest, AFolderTheAnsiCodePageCannotNameIsReachedThroughItsShortFor
 }
 
 TEST_F(EndToEndTest, ASecondStartBringsTheRunningCopyToTheFrontAndEnds) {
-    RemoteProgram first("C:\\patch\\install.exe", "C:\\patch");
-    ASSERT_TRUE(first.Ok()) << "CreateProcess failed: " << first.StartError();
-    HWND hDlg = first.WaitForDialog(kPatchCaption);
-    ASSERT_NE(nullptr, hDlg);
-    ::ShowWindow(hDlg, SW_MINIMIZE);
+    for (const bool bAtOnce : {false, true}) {
+        const CaseTrace trace(bAtOnce ? "both started at the same moment"
+                                      : "the second started while the first shows its dialog");
+        RemoteProgram first("C:\\patch\\install.exe", "C:\\patch");
+        ASSERT_TRUE(first.Ok()) << "CreateProcess failed: " << first.StartError();
+        HWND hDlg = nullptr;
+        if (!bAtOnce) {
+            hDlg = first.WaitForDialog(kPatchCaption);
+            ASSERT_NE(nullptr, hDlg);
+            ::ShowWindow(hDlg, SW_MINIMIZE);
+        }
+        RemoteProgram second("C:\\patch\\install.exe", "C:\\patch");
+        ASSERT_TRUE(second.Ok()) << "CreateProcess failed: " << second.StartError();
 
-    RemoteProgram second("C:\\patch\\install.exe", "C:\\patch");
-    ASSERT_TRUE(second.Ok()) << "CreateProcess failed: " << second.StartError();
-    EXPECT_EQ(0u, second.WaitForExit(20000)) << "the second copy did not end by itself";
-    EXPECT_EQ(nullptr, second.WaitForDialog(kPatchCaption, 0)) << "a second dialog opened";
-    EXPECT_FALSE(::IsIconic(hDlg)) << "the running copy was not brought back";
+        // Whichever copy came second ends by itself, with no message (a message box would wait
+        // for its OK); the other shows the one dialog.
+        const RemoteProgram* pEnded = nullptr;
+        const RemoteProgram* pRunning = nullptr;
+        for (int i = 0; i < 400 && !pEnded; ++i) {
+            if (second.WaitForExit(0) != STILL_ACTIVE)
+                pEnded = &second, pRunning = &first;
+            else if (first.WaitForExit(0) != STILL_ACTIVE)
+                pEnded = &first, pRunning = &second;
+            else
+                ::Sleep(ScaledMs(50));
+        }
+        ASSERT_NE(nullptr, pEnded) << "neither copy ended by itself";
+        EXPECT_EQ(0u, pEnded->WaitForExit(0));
+        if (!bAtOnce) {
+            EXPECT_EQ(&second, pEnded);
+        }
+        hDlg = pRunning->WaitForDialog(kPatchCaption);
+        ASSERT_NE(nullptr, hDlg);
+        EXPECT_FALSE(::IsIconic(hDlg)) << "the running copy was not brought back";
+        EXPECT_EQ(nullptr, pRunning->WaitForMessageBox(kPatchCaption, 0));
 
-    // The first copy goes on as before.
-    EXPECT_EQ(STILL_ACTIVE, first.WaitForExit(0));
-    ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, first.WaitForExit(20000));
+        // The running copy goes on as before.
+        EXPECT_EQ(STILL_ACTIVE, pRunning->WaitForExit(0));
+        ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0u, pRunning->WaitForExit(20000));
+    }
 }
 
 TEST_F(EndToEndTest, BeendenThenYesEndsTheProgramWithNothingWritten) {

@@ -1,7 +1,8 @@
 // Goes through install.exe the way a user would, for the main job when no one sits at the screen:
-// picks the first CD drive and the first fixed disk, clicks "Weiter >>>", and reports what it saw.
+// picks the first CD drive (or, with "last-cd", the last one) and the first fixed disk, clicks
+// "Weiter >>>", and reports what it saw, the wait window's steps included.
 //
-//   autopilot <install.exe> <working folder> <screenshot folder>
+//   autopilot <install.exe> <working folder> <screenshot folder> [last-cd]
 //
 // Writes main-dialog.bmp and wait-window.bmp (screen grabs around those windows) into the
 // screenshot folder. Exits with install.exe's exit code, or 2 when something did not appear.
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -64,12 +66,40 @@ void ListItems(const RemoteProgram& program, HWND hCombo, const char* what) {
                     program.ItemRoot(hCombo, i).c_str(), program.ItemText(hCombo, i).c_str());
 }
 
+// Picks the last CD drive: the items' data point into one buffer of drive roots in drive order.
+void ChooseLastCd(HWND hCombo) {
+    const int count = static_cast<int>(::SendMessageA(hCombo, CB_GETCOUNT, 0, 0));
+    int last = 0;
+    for (int i = 1; i < count; ++i)
+        if (static_cast<ULONG_PTR>(::SendMessageA(hCombo, CB_GETITEMDATA, i, 0)) >
+            static_cast<ULONG_PTR>(::SendMessageA(hCombo, CB_GETITEMDATA, last, 0)))
+            last = i;
+    ::SendMessageA(hCombo, CB_SETCURSEL, last, 0);
+}
+
+// Prints each new line of the wait window's step until the window goes.
+void FollowSteps(HWND hWait) {
+    std::string last;
+    while (::IsWindow(hWait)) {
+        const std::string step = WindowText(::GetDlgItem(hWait, IDC_WAIT_STEP));
+        // The copy's figures change often: one line for the copy is enough.
+        const bool copying = step.rfind("Die CD wird kopiert", 0) == 0;
+        if (!step.empty() && step != last &&
+            !(copying && last.rfind("Die CD wird kopiert", 0) == 0))
+            std::printf("  step: %s\n", step.c_str());
+        if (!step.empty())
+            last = step;
+        std::fflush(stdout);
+        ::Sleep(50);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr,
-                     "usage: autopilot <install.exe> <working folder> <screenshot folder>\n");
+        std::fprintf(stderr, "usage: autopilot <install.exe> <working folder> <screenshot folder> "
+                             "[last-cd]\n");
         return 2;
     }
     const std::string shots = argv[3];
@@ -85,6 +115,8 @@ int main(int argc, char** argv) {
     }
     std::printf("main dialog \"%s\" is up\n", WindowText(hDlg).c_str());
     ::Sleep(500); // let it paint
+    if (argc > 4 && std::strcmp(argv[4], "last-cd") == 0)
+        ChooseLastCd(::GetDlgItem(hDlg, IDC_CD_DRIVE));
     ListItems(program, ::GetDlgItem(hDlg, IDC_CD_DRIVE), "CD drives");
     ListItems(program, ::GetDlgItem(hDlg, IDC_TEMP_DRIVE), "fixed disks");
     if (GrabWindow(hDlg, shots + "\\main-dialog.bmp"))
@@ -96,9 +128,10 @@ int main(int argc, char** argv) {
     if (HWND hWait = program.WaitForDialog("Warning", 10000)) {
         std::printf("wait window \"%s\": %s\n", WindowText(hWait).c_str(),
                     WindowText(::GetWindow(hWait, GW_CHILD)).c_str());
-        ::Sleep(400);
-        if (GrabWindow(hDlg, shots + "\\wait-window.bmp"))
+        ::Sleep(1200); // well into the copy, or the setup
+        if (GrabWindow(hWait, shots + "\\wait-window.bmp"))
             std::printf("screenshot: wait-window\n");
+        FollowSteps(hWait);
     } else if (HWND hBox = program.WaitForMessageBox(kPatchCaption, 2000)) {
         std::printf("message: %s\n", WindowText(::GetDlgItem(hBox, 0xFFFF)).c_str());
         GrabWindow(hBox, shots + "\\message.bmp");

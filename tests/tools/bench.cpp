@@ -64,11 +64,10 @@ int Run(const char* exe) {
 
 int Batch(const char* batch) {
     const double start = Now();
-    HANDLE hProcess = StartBatchFile(batch);
-    if (!hProcess)
+    CBatchProcess process;
+    if (!StartBatchFile(batch, process))
         return 1;
-    ::WaitForSingleObject(hProcess, INFINITE);
-    ::CloseHandle(hProcess);
+    ::WaitForSingleObject(process.m_process, INFINITE);
     std::printf("batch %.1f\n", Now() - start);
     return 0;
 }

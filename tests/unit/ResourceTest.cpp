@@ -56,6 +56,11 @@ const Message kMessages[] = {
     {IDS_TEMP_DISK_UNPROTECTED,
      L"Das Laufwerk %s kann die tempor\u00e4ren Dateien nicht vor \u00c4nderungen sch\u00fctzen. "
      L"Bitte w\u00e4hlen Sie eine Festplatte mit NTFS."},
+    {IDS_CONFIRM_STOP_COPY, L"Soll das Kopieren der CD abgebrochen werden?"},
+    {IDS_INSTALL_CANCELLED, L"Die Installation wurde abgebrochen. Es wurde nichts installiert."},
+    {IDS_STEP_COPY, L"Die CD wird kopiert: %u von %u MB"},
+    {IDS_STEP_SETUP, L"Das Setup der NebuLark 5 l\u00e4uft."},
+    {IDS_STEP_CLEANUP, L"Die Kopie der CD wird gel\u00f6scht."},
     {IDS_NEEDS_ADMINISTRATOR,
      L"Die NebuLark 5 Installation ben\u00f6tigt Administratorrechte. Bitte melden Sie sich als "
      L"Administrator an und starten Sie die Installation erneut."},
@@ -254,13 +259,20 @@ TEST(ResourceTest, WaitDialogTemplateHasNoCloseBox) {
     const DialogTemplate dlg = ReadDialog(IDD_WAIT_DIALOG, extended);
     EXPECT_EQ(DWORD(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_VISIBLE | WS_CAPTION),
               dlg.style);
-    EXPECT_EQ(163, dlg.cx);
-    EXPECT_EQ(18, dlg.cy);
+    EXPECT_EQ(200, dlg.cx);
+    EXPECT_EQ(66, dlg.cy);
     EXPECT_EQ(L"Warning", dlg.caption);
     EXPECT_EQ(8, dlg.pointSize);
     EXPECT_EQ(L"MS Sans Serif", dlg.font);
     ExpectControls(
-        {{-1, L"#130", L"Bitte warten...", 7, 0, 149, 11, kChild | SS_CENTER | WS_GROUP}},
+        {
+            {-1, L"#130", L"Bitte warten...", 7, 4, 186, 10, kChild | SS_CENTER | WS_GROUP},
+            {IDC_WAIT_STEP, L"#130", L"", 7, 17, 186, 10, kChild | SS_LEFT | WS_GROUP},
+            {IDC_WAIT_PROGRESS, L"msctls_progress32", L"", 7, 29, 186, 10, kChild | WS_BORDER},
+            // Enabled only while the CD is copied.
+            {IDCANCEL, L"#128", L"Abbrechen", 143, 45, 50, 14,
+             kChild | BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED},
+        },
         dlg.controls);
 }
 

@@ -23,14 +23,13 @@ DWORD RunBatch(const std::string& text) {
     MakeFolder("C:\\records");
     CHeldFile held;
     EXPECT_TRUE(WriteBatchFile(path.c_str(), text.c_str(), held));
-    HANDLE hProcess = StartBatchFile(path.c_str());
-    EXPECT_NE(nullptr, hProcess);
-    if (!hProcess)
+    CBatchProcess batch;
+    EXPECT_TRUE(StartBatchFile(path.c_str(), batch));
+    if (!batch.m_process.IsValid())
         return ~0u;
-    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(hProcess, ScaledMs(60000)));
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(batch.m_process, ScaledMs(60000)));
     DWORD code = 0;
-    ::GetExitCodeProcess(hProcess, &code);
-    ::CloseHandle(hProcess);
+    ::GetExitCodeProcess(batch.m_process, &code);
     return code;
 }
 

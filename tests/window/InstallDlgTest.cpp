@@ -72,7 +72,7 @@ TEST(InstallDlgTest, ShowsTheTemplateWithBothListsFilledAndTheFirstItemsSelected
 
         EXPECT_EQ(0, dlg.m_cdDriveCombo.GetCurSel());
         EXPECT_EQ(0, dlg.m_tempDriveCombo.GetCurSel());
-        EXPECT_EQ(4, dlg.m_cdDriveCombo.GetCount());
+        EXPECT_EQ(static_cast<int>(CdRoots().size()), dlg.m_cdDriveCombo.GetCount());
         EXPECT_STREQ("D:\\", reinterpret_cast<const char*>(dlg.m_cdDriveCombo.GetItemData(0)));
         EXPECT_STREQ("C:\\", reinterpret_cast<const char*>(dlg.m_tempDriveCombo.GetItemData(0)));
         EXPECT_EQ(dlg.m_cdDriveCombo.m_hWnd, ::GetDlgItem(hDlg, IDC_CD_DRIVE));

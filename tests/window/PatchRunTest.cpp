@@ -54,8 +54,8 @@ bool TestFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
     }
     return RealPatchSystem().GetFreeBytes(pszRoot, freeBytes);
 }
-HANDLE TestStartBatchFile(const CString& batchPath) {
-    return g_failStart ? nullptr : StartBatchFile(batchPath);
+bool TestStartBatchFile(const CString& batchPath, CBatchProcess& batch) {
+    return !g_failStart && StartBatchFile(batchPath, batch);
 }
 // The entry at this path is another account's, as an unprivileged user's entry on a data disk
 // would be owned; every other entry answers its real owner.
@@ -143,6 +143,8 @@ TEST_F(PatchRunTest, RunFromTheFixedDiskCopiesTheCdRunsSetupWithOurScriptAndClea
     ASSERT_TRUE(SettingsKeyCreate());
     ::SetEnvironmentVariableA("STUB_SLEEP_MS", "1500");
     bool sawWait = false, waitTextOk = false, hostDisabled = false, busy = false;
+    // While the setup runs, Escape, Enter and the close command leave the wait window as it is.
+    bool keysSent = false, shownAfterKeys = false;
     PatchHostDlg* pHost = nullptr;
     UiDriver ui;
     ui.onTick = [&] {
@@ -156,6 +158,17 @@ TEST_F(PatchRunTest, RunFromTheFixedDiskCopiesTheCdRunsSetupWithOurScriptAndClea
             pHost = reinterpret_cast<PatchHostDlg*>(::GetWindowLongPtrA(hHost, DWLP_USER));
             busy = pHost && pHost->m_bBusy;
             EXPECT_EQ(hHost, ::GetParent(hWait));
+            const bool setupRuns = WindowText(::GetDlgItem(hWait, IDC_WAIT_STEP)) ==
+                                   LoadResString(IDS_STEP_SETUP).str();
+            if (keysSent) {
+                shownAfterKeys = true;
+            } else if (setupRuns) {
+                EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(hWait, IDCANCEL)));
+                for (UINT vk : {VK_ESCAPE, VK_RETURN})
+                    ::PostMessageA(hWait, WM_KEYDOWN, vk, 0);
+                ::PostMessageA(hWait, WM_CLOSE, 0, 0);
+                keysSent = true;
+            }
         }
     };
     EXPECT_EQ(IDOK, Run("D:\\", "C:\\", ui));
@@ -164,6 +177,8 @@ TEST_F(PatchRunTest, RunFromTheFixedDiskCopiesTheCdRunsSetupWithOurScriptAndClea
     EXPECT_TRUE(waitTextOk);
     EXPECT_TRUE(hostDisabled);
     EXPECT_TRUE(busy);
+    EXPECT_TRUE(keysSent) << "the setup's step was never shown";
+    EXPECT_TRUE(shownAfterKeys) << "Escape, Enter or the close command hid the wait window";
     EXPECT_EQ(nullptr, FindThreadDialog("Warning"));
 
     // The script beside the program, byte for byte; every derived path in lower case.
