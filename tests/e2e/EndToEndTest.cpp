@@ -38,18 +38,18 @@ HWND WaitForMessage(const RemoteProgram& program, const std::string& text) {
     return nullptr;
 }
 
-// Picks the slow CD in the program's CD list: the items' data point into one buffer of the drive
-// roots in drive order, so the last CD drive, K:, has the highest address (read as a number: the
-// program's memory cannot be read where it runs under qemu).
-void ChooseSlowCd(HWND hDlg) {
-    HWND hCd = ::GetDlgItem(hDlg, IDC_CD_DRIVE);
-    const int count = static_cast<int>(::SendMessageA(hCd, CB_GETCOUNT, 0, 0));
-    int last = 0;
-    for (int i = 1; i < count; ++i)
-        if (static_cast<ULONG_PTR>(::SendMessageA(hCd, CB_GETITEMDATA, i, 0)) >
-            static_cast<ULONG_PTR>(::SendMessageA(hCd, CB_GETITEMDATA, last, 0)))
-            last = i;
-    ::SendMessageA(hCd, CB_SETCURSEL, last, 0);
+// Goes through the program's dialog with the slow CD K: (the last CD drive) and the settings key
+// in place, clicks "Weiter >>>" and answers the wait window, or null; hDlg is the main dialog.
+HWND StartSlowCopy(const RemoteProgram& program, HWND& hDlg) {
+    hDlg = nullptr;
+    if (!SettingsKeyCreate() || !program.Ok())
+        return nullptr;
+    hDlg = program.WaitForDialog(kPatchCaption);
+    if (!hDlg)
+        return nullptr;
+    ChooseLastDrive(::GetDlgItem(hDlg, IDC_CD_DRIVE));
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    return program.WaitForDialog("Warning", 10000);
 }
 
 // The processes of a batch run that are still there: the command interpreter, xcopy, the setup.
@@ -179,14 +179,9 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
 TEST_F(EndToEndTest, WhileTheCdIsCopiedTheWaitWindowShowsHowFarAndThenTheSetup) {
     if (!DriveExists(drives::kCdSlow))
         GTEST_SKIP() << "the slow CD K: needs a run as root with /dev/fuse";
-    ASSERT_TRUE(SettingsKeyCreate());
     RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
-    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
-    HWND hDlg = program.WaitForDialog(kPatchCaption);
-    ASSERT_NE(nullptr, hDlg);
-    ChooseSlowCd(hDlg);
-    Click(::GetDlgItem(hDlg, IDC_NEXT));
-    HWND hWait = program.WaitForDialog("Warning", 10000);
+    HWND hDlg = nullptr;
+    HWND hWait = StartSlowCopy(program, hDlg);
     ASSERT_NE(nullptr, hWait) << "no wait window";
     EXPECT_EQ("Bitte warten...", WindowText(::GetDlgItem(hWait, 0xFFFF)));
 
@@ -230,14 +225,9 @@ TEST_F(EndToEndTest, WhileTheCdIsCopiedTheWaitWindowShowsHowFarAndThenTheSetup) 
 TEST_F(EndToEndTest, AbbrechenDuringTheCopyStopsEverythingAndWeiterWorksAgain) {
     if (!DriveExists(drives::kCdSlow))
         GTEST_SKIP() << "the slow CD K: needs a run as root with /dev/fuse";
-    ASSERT_TRUE(SettingsKeyCreate());
     RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
-    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
-    HWND hDlg = program.WaitForDialog(kPatchCaption);
-    ASSERT_NE(nullptr, hDlg);
-    ChooseSlowCd(hDlg);
-    Click(::GetDlgItem(hDlg, IDC_NEXT));
-    HWND hWait = program.WaitForDialog("Warning", 10000);
+    HWND hDlg = nullptr;
+    HWND hWait = StartSlowCopy(program, hDlg);
     ASSERT_NE(nullptr, hWait) << "no wait window";
     // Well into the copy.
     WaitView view = {};

@@ -127,3 +127,13 @@ void RemoteProgram::Kill() const {
 void Click(HWND hButton) {
     ::PostMessageA(hButton, BM_CLICK, 0, 0);
 }
+
+void ChooseLastDrive(HWND hCombo) {
+    const int count = static_cast<int>(::SendMessageA(hCombo, CB_GETCOUNT, 0, 0));
+    int last = 0;
+    for (int i = 1; i < count; ++i)
+        if (static_cast<ULONG_PTR>(::SendMessageA(hCombo, CB_GETITEMDATA, i, 0)) >
+            static_cast<ULONG_PTR>(::SendMessageA(hCombo, CB_GETITEMDATA, last, 0)))
+            last = i;
+    ::SendMessageA(hCombo, CB_SETCURSEL, last, 0);
+}

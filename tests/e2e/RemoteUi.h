@@ -42,3 +42,7 @@ private:
 };
 
 void Click(HWND hButton);
+// Selects the last drive in a drive list of the program: the items' data point into one buffer
+// of the drive roots in drive order, so the last drive has the highest address (compared as
+// numbers: the program's memory cannot be read where it runs under qemu).
+void ChooseLastDrive(HWND hCombo);

@@ -66,17 +66,6 @@ void ListItems(const RemoteProgram& program, HWND hCombo, const char* what) {
                     program.ItemRoot(hCombo, i).c_str(), program.ItemText(hCombo, i).c_str());
 }
 
-// Picks the last CD drive: the items' data point into one buffer of drive roots in drive order.
-void ChooseLastCd(HWND hCombo) {
-    const int count = static_cast<int>(::SendMessageA(hCombo, CB_GETCOUNT, 0, 0));
-    int last = 0;
-    for (int i = 1; i < count; ++i)
-        if (static_cast<ULONG_PTR>(::SendMessageA(hCombo, CB_GETITEMDATA, i, 0)) >
-            static_cast<ULONG_PTR>(::SendMessageA(hCombo, CB_GETITEMDATA, last, 0)))
-            last = i;
-    ::SendMessageA(hCombo, CB_SETCURSEL, last, 0);
-}
-
 // Prints each new line of the wait window's step until the window goes.
 void FollowSteps(HWND hWait) {
     std::string last;
@@ -116,7 +105,7 @@ int main(int argc, char** argv) {
     std::printf("main dialog \"%s\" is up\n", WindowText(hDlg).c_str());
     ::Sleep(500); // let it paint
     if (argc > 4 && std::strcmp(argv[4], "last-cd") == 0)
-        ChooseLastCd(::GetDlgItem(hDlg, IDC_CD_DRIVE));
+        ChooseLastDrive(::GetDlgItem(hDlg, IDC_CD_DRIVE));
     ListItems(program, ::GetDlgItem(hDlg, IDC_CD_DRIVE), "CD drives");
     ListItems(program, ::GetDlgItem(hDlg, IDC_TEMP_DRIVE), "fixed disks");
     if (GrabWindow(hDlg, shots + "\\main-dialog.bmp"))
