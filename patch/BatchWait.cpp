@@ -145,10 +145,11 @@ bool UserConfirmsStop(CWaitDlg& wait) {
 } // namespace
 
 BatchWaitResult WaitForBatch(CBatchProcess& batch, CWaitDlg& wait, const CString& tempDrive,
-                             ULONGLONG cdBytes) {
+                             ULONGLONG copyBytes) {
     CStepWatch steps(batch, wait, tempDrive + "\\" + kCdSetupFolder + "\\setup.exe");
     // Only a run in a job can be stopped whole.
     wait.AllowCancel(batch.HasJob());
+    const ULONGLONG clusterBytes = ClusterBytesOf(tempDrive + "\\");
     DWORD nextSample = ::GetTickCount();
     // The copy is measured until it is complete: a walk of its folders while the batch file's
     // clean-up deletes them could keep a folder from going.
@@ -156,9 +157,9 @@ BatchWaitResult WaitForBatch(CBatchProcess& batch, CWaitDlg& wait, const CString
     for (;;) {
         measuring = measuring && steps.Step() == CWaitDlg::StepCopy;
         if (measuring && static_cast<LONG>(::GetTickCount() - nextSample) >= 0) {
-            const ULONGLONG copied = MeasureCopyOn(tempDrive, 1);
-            wait.ShowCopyProgress(copied, cdBytes);
-            measuring = copied < cdBytes;
+            const ULONGLONG copied = MeasureCopyOn(tempDrive, clusterBytes);
+            wait.ShowCopyProgress(copied, copyBytes);
+            measuring = copied < copyBytes;
             nextSample = ::GetTickCount() + kSampleMs;
         }
         HANDLE hProcess = batch.m_process;

@@ -66,7 +66,8 @@ ULONGLONG ClusterBytesOf(const CString& root) {
 }
 
 bool HasRoomForCopy(const PatchSystem& system, const CString& cdDrive, const CString& tempDrive,
-                    DWORD scriptBytes) {
+                    DWORD scriptBytes, ULONGLONG& copyBytes) {
+    copyBytes = 0;
     LONGLONG freeBytes = 0;
     // A disk whose free space cannot be read is not trusted with the copy.
     if (!system.GetFreeBytes(tempDrive + "\\", freeBytes))
@@ -74,9 +75,8 @@ bool HasRoomForCopy(const PatchSystem& system, const CString& cdDrive, const CSt
     if (static_cast<double>(freeBytes) < MIN_TEMP_FREE_BYTES)
         return false;
     const ULONGLONG clusterBytes = ClusterBytesOf(tempDrive + "\\");
-    ULONGLONG needed = 0;
-    if (!MeasureCdCopy(cdDrive + "\\", clusterBytes, needed))
+    if (!MeasureCdCopy(cdDrive + "\\", clusterBytes, copyBytes))
         return false;
-    needed += RoundUpToClusters(scriptBytes, clusterBytes);
+    const ULONGLONG needed = copyBytes + RoundUpToClusters(scriptBytes, clusterBytes);
     return needed <= static_cast<ULONGLONG>(freeBytes);
 }

@@ -128,13 +128,12 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
             return false;
     }
     bool hasRoom;
-    // The CD's bytes, against which the wait window shows the copy's progress.
-    ULONGLONG cdBytes = 0;
+    // What the copy takes on the disk, against which the wait window shows its progress.
+    ULONGLONG copyBytes = 0;
     {
         // Walking the CD takes a moment (and a spin-up): the wait cursor shows meanwhile.
         const CWaitCursor wait;
-        hasRoom = HasRoomForCopy(system, cdDrive, tempDrive, scriptBytes) &&
-                  MeasureCdCopy(cdDrive + "\\", 1, cdBytes);
+        hasRoom = HasRoomForCopy(system, cdDrive, tempDrive, scriptBytes, copyBytes);
     }
     if (!hasRoom) {
         ShowMessage(dlg, IDS_NO_SPACE);
@@ -194,7 +193,7 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     waitDlg.UpdateWindow();
     dlg.EnableWindow(FALSE);
 
-    const BatchWaitResult waited = WaitForBatch(batchRun, waitDlg, tempDrive, cdBytes);
+    const BatchWaitResult waited = WaitForBatch(batchRun, waitDlg, tempDrive, copyBytes);
     // The batch file tells whether the product's setup started from a complete copy.
     const DWORD exitCode = BatchExitCode(batchRun.m_process);
     batch.Release();
