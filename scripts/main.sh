@@ -46,7 +46,8 @@ if [ -n "$interactive" ]; then
 else
   export STUB_SLEEP_MS=2000 # long enough to see the wait window
   timeout 600 wine "$build/tests/autopilot.exe" 'C:\patch\install.exe' 'C:\patch' \
-    "$(wine_path "$shots")" </dev/null 2>/dev/null | tr -d '\r' | sed 's/^/   /' || true
+    "$(wine_path "$shots")" </dev/null 2>/dev/null | tr -d '\r' | iconv -f WINDOWS-1252 -t UTF-8 |
+    sed 's/^/   /' || true
 fi
 
 echo
