@@ -18,7 +18,7 @@ source "$WINE_SCRIPTS/wine-arch.sh"
 export WINEDEBUG=-all WINEDLLOVERRIDES="$WINE_DLL_OVERRIDES"
 WINE_XVFB_PID=
 WINE_MOUNTS=()
-WINE_FUSE_MOUNT= WINE_FUSE_PID=
+WINE_FUSE_MOUNT= WINE_FUSE_PID= WINE_DESKTOP_PID=
 # The slow CD's extra data and its rate: 24 MiB at 6 MiB/s.
 SLOW_CD_EXTRA_MIB=24
 SLOW_CD_RATE=$((6 * 1048576))
@@ -226,11 +226,19 @@ wine_start() { # build folder
   wine_server_up
   if [ -f "$build/tests/keep_desktop.exe" ]; then
     wine "$build/tests/keep_desktop.exe" 7200 </dev/null >/dev/null 2>&1 &
+    WINE_DESKTOP_PID=$!
   fi
 }
 
 wine_stop() {
   [ -n "${WINEPREFIX:-}" ] && wine_server_down
+  # The server's end takes its programs with it; one that had not reached the server yet (a stop
+  # right after the start) goes by its pid.
+  if [ -n "$WINE_DESKTOP_PID" ]; then
+    kill "$WINE_DESKTOP_PID" 2>/dev/null || true
+    wait "$WINE_DESKTOP_PID" 2>/dev/null || true
+    WINE_DESKTOP_PID=
+  fi
   wine_unmount_slow_cd
   local dir
   for dir in "${WINE_MOUNTS[@]}"; do umount "$dir" 2>/dev/null || umount -l "$dir" 2>/dev/null; done
