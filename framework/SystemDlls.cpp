@@ -17,9 +17,7 @@ const char* const kLateSystemDlls[] = {"uxtheme",   "version", "ntmarta", "usere
 const int kLateSystemDllCount = sizeof kLateSystemDlls / sizeof kLateSystemDlls[0];
 
 void RestrictDllSearchToSystem() {
-    // kernel32 is loaded before any code of ours runs; it is never searched for.
-    const auto setDefault = ProcOf<SetDefaultDllDirectoriesFn>(::GetModuleHandleA("kernel32.dll"),
-                                                               "SetDefaultDllDirectories");
+    const auto setDefault = KernelProc<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
     if (setDefault && setDefault(kSearchSystem32))
         return;
     // Without it (Windows XP, Vista and 7 without the update), the program's folder is searched

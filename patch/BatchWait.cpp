@@ -26,8 +26,8 @@ using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
 
 // The program file of process pid; empty when it cannot be asked (it has ended).
 CString ProcessImagePath(DWORD pid) {
-    static const auto queryImageName = ProcOf<QueryFullProcessImageNameAFn>(
-        ::GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA");
+    static const auto queryImageName =
+        KernelProc<QueryFullProcessImageNameAFn>("QueryFullProcessImageNameA");
     char path[MAX_PATH + 1] = {};
     if (queryImageName) {
         const CHandle process(::OpenProcess(kQueryLimitedInformation, FALSE, pid));

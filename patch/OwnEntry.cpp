@@ -17,16 +17,12 @@ struct DispositionInfo {
 };
 using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
 
-bool VolumeFlags(const PatchSystem& system, const CString& drive, DWORD& flags) {
-    return system.GetVolumeFlags(drive + "\\", flags);
-}
-
 // Deletes the entry held as entry: through the handle itself where the system can, so that the
 // name cannot have been pointed elsewhere meanwhile; on Windows XP by its name, which the held
 // handle keeps from being renamed or replaced until then.
 bool DeleteHeldEntry(CHandle& entry, const CString& path, bool bFolder) {
-    static const auto setInformation = ProcOf<SetFileInformationByHandleFn>(
-        ::GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle");
+    static const auto setInformation =
+        KernelProc<SetFileInformationByHandleFn>("SetFileInformationByHandle");
     if (setInformation) {
         DispositionInfo disposition = {TRUE};
         const bool marked =
@@ -42,16 +38,13 @@ bool DeleteHeldEntry(CHandle& entry, const CString& path, bool bFolder) {
 
 bool KeepsAcls(const PatchSystem& system, const CString& drive) {
     DWORD flags = 0;
-    return VolumeFlags(system, drive, flags) && (flags & FILE_PERSISTENT_ACLS);
+    return system.GetVolumeFlags(drive + "\\", flags) && (flags & FILE_PERSISTENT_ACLS);
 }
 
 bool TempDiskProtectsCopy(const PatchSystem& system, const CString& tempDrive) {
+    // A system volume that keeps no ACLs, or whose flags cannot be read, protects nothing either.
     const CString systemDrive = SystemFolder().Left(2);
-    DWORD flags = 0;
-    if (systemDrive.IsEmpty() || !VolumeFlags(system, systemDrive, flags) ||
-        !(flags & FILE_PERSISTENT_ACLS))
-        return true;
-    return KeepsAcls(system, tempDrive);
+    return systemDrive.IsEmpty() || !KeepsAcls(system, systemDrive) || KeepsAcls(system, tempDrive);
 }
 
 bool OpenEntry(const CString& path, bool bForDelete, CHandle& entry,
