@@ -1,7 +1,6 @@
 #include "BatchTemplate.h"
 
 #include "CdContents.h"
-#include "RunStamp.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -84,8 +83,6 @@ CString BuildBatchTemplate() {
         if (entry.isFolder)
             AppendLine(text, CString("rmdir  /Q/S ") + entry.name);
     }
-    // The copy is gone: the stamp that marked it as the program's goes last.
-    AppendLine(text, CString("del /Q ") + kRunStampName);
     for (const char* line : kEndLines)
         AppendLine(text, line);
     return text;

@@ -4,95 +4,172 @@
 #include "framework/SystemDlls.h"
 #include "support/AdminSecurity.h"
 
+#include <aclapi.h>
+
 namespace {
 
-const char kAdministratorsSid[] = "S-1-5-32-544";
-const char kSystemSid[] = "S-1-5-18";
-
-// SetFileInformationByHandle's FileDispositionInfo (Windows Vista and later), declared here
-// because Windows XP lacks it: looked up by name.
-const int kFileDispositionInfo = 4;
-struct DispositionInfo {
+// ntdll's file information, the same on every Windows from XP on, declared here since the
+// headers of the SDK do not carry it for applications.
+struct IoStatusBlock {
+    union {
+        LONG status;
+        PVOID pointer;
+    };
+    ULONG_PTR information;
+};
+struct BasicInformation {
+    LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime; // 0: unchanged
+    ULONG attributes;                                                      // 0: unchanged
+};
+struct DispositionInformation {
     BOOLEAN deleteFile;
 };
-using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+const int kFileBasicInformation = 4;
+const int kFileDispositionInformation = 13;
+using NtSetInformationFileFn = LONG(NTAPI*)(HANDLE, IoStatusBlock*, PVOID, ULONG, int);
 
-// Deletes the entry held as entry: through the handle itself where the system can, so that the
-// name cannot have been pointed elsewhere meanwhile; on Windows XP by its name, which the held
-// handle keeps from being renamed or replaced until then.
-bool DeleteHeldEntry(CHandle& entry, const CString& path, bool bFolder) {
-    static const auto setInformation =
-        KernelProc<SetFileInformationByHandleFn>("SetFileInformationByHandle");
-    if (setInformation) {
-        DispositionInfo disposition = {TRUE};
-        const bool marked =
-            setInformation(entry, kFileDispositionInfo, &disposition, sizeof disposition) != FALSE;
-        entry.Close(); // the entry goes with the last handle
-        return marked && ::GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+bool SetInformation(HANDLE hEntry, void* pInformation, ULONG size, int informationClass) {
+    // No import library reaches it on Windows XP: looked up in ntdll, loaded in every process.
+    static const auto setInformationFile =
+        ProcOf<NtSetInformationFileFn>(::GetModuleHandleA("ntdll.dll"), "NtSetInformationFile");
+    IoStatusBlock status = {};
+    return setInformationFile &&
+           setInformationFile(hEntry, &status, pInformation, size, informationClass) >= 0;
+}
+
+bool IsRealFolder(const BY_HANDLE_FILE_INFORMATION& info) {
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Everything below a folder of the program's is its copy.
+class CCopyInside : public CEntryJudge {
+public:
+    bool IsOwn(const CString&, HANDLE, const BY_HANDLE_FILE_INFORMATION&) const override {
+        return true;
     }
-    entry.Close();
-    return bFolder ? ::RemoveDirectoryA(path) != FALSE : ::DeleteFileA(path) != FALSE;
+};
+
+// Whether only trusted accounts may rename or delete what lies at root (C:\), read through a
+// handle to the root folder itself.
+bool RootKeepsNamesForTrusted(const CString& root) {
+    const CHandle folder(
+        ::CreateFileA(root, READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!folder.IsValid() ||
+        ::GetSecurityInfo(folder, SE_FILE_OBJECT,
+                          OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                          &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    const bool bSafe = OnlyTrustedMayRearrange(owner, dacl);
+    ::LocalFree(descriptor);
+    return bSafe;
 }
 
 } // namespace
 
-bool KeepsAcls(const PatchSystem& system, const CString& drive) {
-    DWORD flags = 0;
-    return system.GetVolumeFlags(drive + "\\", flags) && (flags & FILE_PERSISTENT_ACLS);
+EntryId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    EntryId id;
+    id.volume = info.dwVolumeSerialNumber;
+    id.index = (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return id;
 }
 
-bool TempDiskProtectsCopy(const PatchSystem& system, const CString& tempDrive) {
-    // A system volume that keeps no ACLs, or whose flags cannot be read, protects nothing either.
+bool ReadKeepsAcls(const PatchSystem& system, const CString& drive, bool& bKeeps) {
+    DWORD flags = 0;
+    bKeeps = false;
+    if (!system.GetVolumeFlags(drive + "\\", flags))
+        return false;
+    bKeeps = (flags & FILE_PERSISTENT_ACLS) != 0;
+    return true;
+}
+
+TempDiskCheck CheckTempDisk(const PatchSystem& system, const CString& tempDrive) {
     const CString systemDrive = SystemFolder().Left(2);
-    return systemDrive.IsEmpty() || !KeepsAcls(system, systemDrive) || KeepsAcls(system, tempDrive);
+    bool bSystemKeeps = false;
+    if (systemDrive.IsEmpty() || !ReadKeepsAcls(system, systemDrive, bSystemKeeps))
+        return TempDiskCheck::NoAcls;
+    if (!bSystemKeeps)
+        return TempDiskCheck::Safe; // the system protects nothing of its own either
+    bool bTempKeeps = false;
+    if (!ReadKeepsAcls(system, tempDrive, bTempKeeps) || !bTempKeeps)
+        return TempDiskCheck::NoAcls;
+    return RootKeepsNamesForTrusted(tempDrive + "\\") ? TempDiskCheck::Safe
+                                                      : TempDiskCheck::OthersMayRearrange;
+}
+
+bool IsGone(const CString& path) {
+    if (::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 bool OpenEntry(const CString& path, bool bForDelete, CHandle& entry,
                BY_HANDLE_FILE_INFORMATION& info) {
-    const DWORD access = READ_CONTROL | FILE_READ_ATTRIBUTES | (bForDelete ? DELETE : 0);
+    const DWORD access =
+        READ_CONTROL | FILE_READ_ATTRIBUTES | (bForDelete ? DELETE | FILE_WRITE_ATTRIBUTES : 0);
     entry.Attach(::CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING,
                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return entry.IsValid() && ::GetFileInformationByHandle(entry, &info);
 }
 
-bool IsOwnEntry(const PatchSystem& system, const CString& drive, const CString& path,
-                HANDLE hEntry) {
-    if (!KeepsAcls(system, drive))
+bool HasTrustedOwner(const PatchSystem& system, const CString& drive, const CString& path,
+                     HANDLE hEntry) {
+    bool bKeeps = false;
+    if (!ReadKeepsAcls(system, drive, bKeeps))
+        return false;
+    if (!bKeeps)
         return true; // FAT32: no entry has an owner
     std::string owner;
-    if (!system.GetFileOwner(path, hEntry, owner) || owner.empty())
-        return false;
-    // Wine names the token's user as the owner of every file, not the token's default owner.
-    return owner == kAdministratorsSid || owner == kSystemSid || owner == ProcessUserSid();
+    return system.GetFileOwner(path, hEntry, owner) && IsTrustedSid(owner);
 }
 
-bool RemoveOwnEntry(const PatchSystem& system, const CString& drive, const CString& path) {
+bool DeleteThroughHandle(HANDLE hEntry, DWORD attributes) {
+    // A read-only entry refuses deletion. Zero times leave the times as they are, and attributes
+    // of 0 would mean "unchanged" too: FILE_ATTRIBUTE_NORMAL stands for none.
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        BasicInformation basic = {};
+        basic.attributes = attributes & ~FILE_ATTRIBUTE_READONLY;
+        if (basic.attributes == 0)
+            basic.attributes = FILE_ATTRIBUTE_NORMAL;
+        if (!SetInformation(hEntry, &basic, sizeof basic, kFileBasicInformation))
+            return false;
+    }
+    DispositionInformation disposition = {TRUE};
+    return SetInformation(hEntry, &disposition, sizeof disposition, kFileDispositionInformation);
+}
+
+bool RemoveEntry(const CString& path, const CEntryJudge& judge) {
     CHandle entry;
     BY_HANDLE_FILE_INFORMATION info;
-    // A real folder is emptied first, held without the right to delete it: a search of the
-    // folder cannot be opened beside a handle that may delete it (Wine), and nobody else can
-    // rename or replace it meanwhile either.
-    if (OpenEntry(path, false, entry, info) && IsOwnEntry(system, drive, path, entry) &&
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    if (!OpenEntry(path, false, entry, info))
+        return IsGone(path);
+    if (!judge.IsOwn(path, entry, info))
+        return false;
+    // A real folder is emptied first, held without the right to delete it and without delete
+    // sharing: a search of the folder cannot be opened beside a handle that may delete it (Wine),
+    // and nobody can rename or replace the folder meanwhile.
+    if (IsRealFolder(info)) {
+        static const CCopyInside kCopy;
         CFileFind finder;
         BOOL more = finder.FindFile(path + "\\*");
         while (more) {
             more = finder.FindNextFile();
             if (!finder.IsDots())
-                RemoveOwnEntry(system, drive, finder.GetFilePath());
+                RemoveEntry(finder.GetFilePath(), kCopy);
         }
     }
     entry.Close();
     // Then the entry itself, judged again through the handle that deletes it.
     if (!OpenEntry(path, true, entry, info))
-        return ::GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
-    if (!IsOwnEntry(system, drive, path, entry))
+        return IsGone(path);
+    if (!judge.IsOwn(path, entry, info) || !DeleteThroughHandle(entry, info.dwFileAttributes))
         return false;
-    const DWORD attributes = info.dwFileAttributes;
-    // The copy of a CD keeps its files' read-only flag where xcopy was told to.
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-        ::SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-    return DeleteHeldEntry(entry, path, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    entry.Close(); // the entry goes with its last handle
+    return IsGone(path);
 }

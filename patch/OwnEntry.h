@@ -1,35 +1,79 @@
-// Entries at the temp disk's root that the program may delete as administrator: only its own.
-// Any local user may create folders at a disk's root (and files, on data disks), and junctions
-// need no privilege, so every entry is opened as itself (a link as a link, never followed),
-// held against renaming and deletion while it is looked at, and judged by its owner.
+// Entries at the temp disk's root that the program may delete as administrator: only what it
+// made itself. Any local user may create folders at a disk's root (and files, on data disks), and
+// junctions need no privilege, so every entry is opened as itself (a link as a link, never
+// followed), held against renaming and deletion while it is looked at, judged through that
+// handle, and deleted through the handle that judged it.
 #pragma once
 
 #include "PatchSystem.h"
 #include "framework/Handle.h"
 #include "framework/String.h"
 
-// Whether the volume of drive (C:) keeps security descriptors (system answers its flags).
-bool KeepsAcls(const PatchSystem& system, const CString& drive);
+// An entry's identity: its volume's serial number and its 64-bit file index. NTFS puts a
+// sequence number into the index, so a later entry of the same name never has it; elsewhere
+// (ext4 under Wine, ReFS) an index may come back, which the stamp's pruning answers.
+struct EntryId {
+    DWORD volume = 0;
+    ULONGLONG index = 0;
 
-// Whether the copy's entries on tempDrive can be protected from other users as far as the system
-// disk protects its own: the temp disk must keep ACLs where the system volume does (a FAT32 or
-// exFAT disk gives every user every right). Where the system volume keeps none, nothing is
-// protected anyway.
-bool TempDiskProtectsCopy(const PatchSystem& system, const CString& tempDrive);
+    bool operator==(const EntryId& other) const {
+        return volume == other.volume && index == other.index;
+    }
+};
+EntryId IdOf(const BY_HANDLE_FILE_INFORMATION& info);
 
-// An entry opened as itself, for reading its owner and attributes and, with bForDelete, for
-// deleting it. Shared for reading and writing only: nobody can rename, replace or delete it
-// while it is held. False when it cannot be opened (it is gone, or in use without that sharing).
+// Whether the volume of drive (C:) keeps security descriptors, in bKeeps; false when its flags
+// cannot be read.
+bool ReadKeepsAcls(const PatchSystem& system, const CString& drive, bool& bKeeps);
+
+enum class TempDiskCheck {
+    Safe,
+    // The disk keeps no ACLs (FAT32, exFAT) where the system volume does, or its flags cannot be
+    // read: every user could change the copy.
+    NoAcls,
+    // Someone other than administrators may rename or delete what lies at the disk's root: they
+    // could move the copy's Disk1 aside and put their own in its place.
+    OthersMayRearrange,
+};
+// Whether the copy's entries at the root of tempDrive can be protected from other users as far as
+// the system disk protects its own. Where the system volume keeps no ACLs, nothing is protected
+// anyway. Anything that cannot be read counts as unsafe.
+TempDiskCheck CheckTempDisk(const PatchSystem& system, const CString& tempDrive);
+
+// Whether the system says that nothing is at path: only "file not found" and "path not found"
+// count. A deletion still pending (another process holds the entry) or a refused access is not
+// gone.
+bool IsGone(const CString& path);
+
+// An entry opened as itself, for reading its owner, identity and attributes and, with
+// bForDelete, for changing its attributes and deleting it. Shared for reading and writing only:
+// nobody can rename, replace or delete it while it is held. False when it cannot be opened (it is
+// gone, or in use without that sharing).
 bool OpenEntry(const CString& path, bool bForDelete, CHandle& entry,
                BY_HANDLE_FILE_INFORMATION& info);
 
-// Whether the entry held at path on drive is the program's own: on a volume that keeps owners it
-// must be owned by the Administrators group (an elevated administrator's files on Windows),
-// SYSTEM, or the account the program runs as; on one that keeps none, any entry is.
-bool IsOwnEntry(const PatchSystem& system, const CString& drive, const CString& path,
-                HANDLE hEntry);
+// Whether the entry held as hEntry (at path on drive) belongs to a trusted account
+// (IsTrustedSid); on a volume that keeps no owners, any entry does. Owners or volume flags that
+// cannot be read: not trusted.
+bool HasTrustedOwner(const PatchSystem& system, const CString& drive, const CString& path,
+                     HANDLE hEntry);
 
-// Deletes the program's own entry at path on drive and, for a real folder, every entry of its
-// own inside it. A link or junction is deleted as itself. What is not the program's, or is in
-// use, stays, and so does every folder above it. Answers whether path is gone.
-bool RemoveOwnEntry(const PatchSystem& system, const CString& drive, const CString& path);
+// Decides through the entry's own handle whether it is the program's to delete.
+class CEntryJudge {
+public:
+    virtual bool IsOwn(const CString& path, HANDLE hEntry,
+                       const BY_HANDLE_FILE_INFORMATION& info) const = 0;
+
+protected:
+    ~CEntryJudge() = default;
+};
+
+// Marks the entry held as hEntry (opened for deletion) for deletion through that handle; a
+// read-only flag is taken off first, through the same handle. It goes with its last handle.
+bool DeleteThroughHandle(HANDLE hEntry, DWORD attributes);
+
+// Deletes the entry at path if judge says it is the program's, judged again through the handle
+// that deletes it. A real folder is emptied first, held meanwhile: everything below it is the
+// copy and goes, a link or junction as itself. What is in use stays, and so does every folder
+// above it. Answers whether path is gone.
+bool RemoveEntry(const CString& path, const CEntryJudge& judge);

@@ -10,7 +10,6 @@
 #include "OwnEntry.h"
 #include "Payload.h"
 #include "ProgramPaths.h"
-#include "RunStamp.h"
 #include "WaitDlg.h"
 #include "framework/Handle.h"
 #include "framework/ResString.h"
@@ -37,11 +36,10 @@ void ShowEntryExists(CDialog& owner, const char* pszEntry) {
     ShowMessageNaming(owner, IDS_TARGET_ENTRY_EXISTS, pszEntry);
 }
 
-// Removes an interrupted run's leftovers, or says why it could not; answers whether the run may
-// go on.
-bool RemoveLeftovers(CDialog& dlg, const PatchSystem& system, const CString& tempDrive) {
+// Removes the program's entries, or says why it could not; answers whether the run may go on.
+bool RemoveLeftovers(CDialog& dlg, CCopyEntries& copy) {
     const char* pszForeign = nullptr;
-    switch (RemoveCdLeftovers(system, tempDrive, pszForeign)) {
+    switch (copy.Remove(pszForeign)) {
     case LeftoversResult::Removed:
         return true;
     case LeftoversResult::NotOwn:
@@ -111,20 +109,25 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_INSERT_CD_RETRY);
         return false;
     }
-    // The copy runs the product's setup as administrator: it must not lie where every user may
-    // change it.
-    if (!TempDiskProtectsCopy(system, tempDrive)) {
+    // The copy runs the product's setup as administrator: it must not lie where other users may
+    // change it, or move it aside and put their own in its place.
+    switch (CheckTempDisk(system, tempDrive)) {
+    case TempDiskCheck::Safe:
+        break;
+    case TempDiskCheck::NoAcls:
         ShowMessageNaming(dlg, IDS_TEMP_DISK_UNPROTECTED, tempDrive);
         return false;
+    case TempDiskCheck::OthersMayRearrange:
+        ShowMessageNaming(dlg, IDS_TEMP_ROOT_SHARED, tempDrive);
+        return false;
     }
-    // A stamp of the program's own at the temp root: an earlier run was interrupted, and the CD
-    // entries there are the program's copy. Without such a stamp, they are the user's and are
-    // never touched.
-    if (HasRunStamp(tempDrive) && IsOwnRunStamp(system, tempDrive)) {
-        if (FindCdEntryOnDrive(tempDrive) &&
-            dlg.MessageBox(LoadResString(IDS_REMOVE_LEFTOVERS), kPatchCaption, MB_YESNO) != IDYES)
+    // Entries that the program's stamp records by identity are an interrupted run's copy. Any
+    // other entry of the CD's names is the user's and is never touched.
+    CCopyEntries copy(system, tempDrive);
+    if (copy.TakeOverEarlierRun()) {
+        if (dlg.MessageBox(LoadResString(IDS_REMOVE_LEFTOVERS), kPatchCaption, MB_YESNO) != IDYES)
             return false;
-        if (!RemoveLeftovers(dlg, system, tempDrive))
+        if (!RemoveLeftovers(dlg, copy))
             return false;
     }
     bool hasRoom;
@@ -160,27 +163,23 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_CANNOT_CREATE_BAT);
         return false;
     }
-    if (!WriteRunStamp(tempDrive, cdDrive)) {
-        ShowMessage(dlg, IDS_COPY_FAILED);
-        return false;
-    }
     // Every name the batch file copies to and deletes is the program's own, made right before
     // the start.
     const char* pszExisting = nullptr;
-    switch (CreateCopyEntries(system, tempDrive, pszExisting)) {
+    switch (copy.Create(cdDrive, pszExisting)) {
     case CopyEntriesResult::Created:
         break;
     case CopyEntriesResult::EntryExists:
         ShowEntryExists(dlg, pszExisting);
         return false;
-    case CopyEntriesResult::Failed:
-        ShowMessage(dlg, IDS_COPY_FAILED);
+    case CopyEntriesResult::CannotCreate:
+        ShowMessageNaming(dlg, IDS_CANNOT_CREATE_TEMP, tempDrive);
         return false;
     }
     CBatchProcess batchRun;
     if (!system.StartBatchFile(batchPath, batchRun)) {
         const char* pszForeign = nullptr;
-        RemoveCdLeftovers(system, tempDrive, pszForeign);
+        copy.Remove(pszForeign);
         ShowMessage(dlg, IDS_CANNOT_START_BAT);
         return false;
     }
@@ -203,7 +202,7 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         waitDlg.ShowStep(CWaitDlg::StepCleanUp);
         waitDlg.UpdateWindow();
         const char* pszForeign = nullptr;
-        const LeftoversResult removed = RemoveCdLeftovers(system, tempDrive, pszForeign);
+        const LeftoversResult removed = copy.Remove(pszForeign);
         waitDlg.CloseWindow();
         waitDlg.DestroyWindow();
         host.busy = false;
@@ -214,7 +213,9 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
             ShowMessage(dlg, IDS_LEFTOVERS_REMAIN);
         return false;
     }
-    KeepRunStampWithLeftovers(tempDrive, cdDrive);
+    // What the batch file's clean-up could not delete (a file still in use) keeps its record, and
+    // the next run offers to remove it.
+    copy.Prune();
 
     waitDlg.CloseWindow();
     waitDlg.DestroyWindow();

@@ -68,10 +68,24 @@ bool RealVolumeFlags(const char* pszRoot, DWORD& flags) {
            FALSE;
 }
 
+HANDLE RealCreateEntry(const char* pszPath, bool bFolder, SECURITY_ATTRIBUTES* security) {
+    if (!bFolder)
+        return ::CreateFileA(pszPath, GENERIC_READ | GENERIC_WRITE | DELETE | READ_CONTROL,
+                             FILE_SHARE_READ, security, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!::CreateDirectoryA(pszPath, security))
+        return INVALID_HANDLE_VALUE;
+    // Only administrators may rename or delete at a root the run accepts: the folder opened
+    // right after is the one just made.
+    return ::CreateFileA(pszPath, FILE_READ_ATTRIBUTES | READ_CONTROL,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
 } // namespace
 
 const PatchSystem& RealPatchSystem() {
     static const PatchSystem system = {RealModuleFileName, RealShortPathName, RealFreeBytes,
-                                       StartBatchFile,     RealFileOwner,     RealVolumeFlags};
+                                       StartBatchFile,     RealFileOwner,     RealVolumeFlags,
+                                       RealCreateEntry};
     return system;
 }

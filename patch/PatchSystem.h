@@ -35,6 +35,11 @@ struct PatchSystem {
     // The flags of the volume of pszRoot (C:\): FILE_PERSISTENT_ACLS tells that it keeps
     // security descriptors; false when they cannot be read.
     bool (*GetVolumeFlags)(const char* pszRoot, DWORD& flags);
+    // Creates the entry at pszPath new (a folder, or an empty file) with security (may be null)
+    // and answers a handle to it as itself: for a file, the handle that created it, for reading,
+    // writing and deleting, shared only for reading; for a folder, one that reads its attributes.
+    // INVALID_HANDLE_VALUE, with the system's error, when it cannot be made.
+    HANDLE (*CreateEntry)(const char* pszPath, bool bFolder, SECURITY_ATTRIBUTES* security);
 };
 
 const PatchSystem& RealPatchSystem();

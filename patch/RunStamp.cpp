@@ -1,56 +1,168 @@
 #include "RunStamp.h"
 
-#include "CdCopy.h"
-#include "OwnEntry.h"
-#include "support/AdminSecurity.h"
-#include "support/FreshFile.h"
-
 #include <cstdio>
+#include <cstdlib>
 
 const char kRunStampName[] = "NebuLark5-Patch.stamp";
 
 namespace {
 
+const char kEntryKey[] = "Entry=";
+// A stamp lists 21 entries at the most: anything longer is not the program's.
+const DWORD kMaxStampBytes = 16384;
+
 CString RunStampPath(const CString& drive) {
     return drive + "\\" + kRunStampName;
 }
 
+bool ReadHeld(HANDLE hFile, std::string& text) {
+    text.assign(kMaxStampBytes + 1, '\0');
+    DWORD total = 0;
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(hFile, &text[total], kMaxStampBytes + 1 - total, &read, nullptr))
+            return false;
+        if (read == 0)
+            break;
+        total += read;
+        if (total > kMaxStampBytes)
+            return false;
+    }
+    text.resize(total);
+    return true;
+}
+
 } // namespace
 
-bool WriteRunStamp(const CString& tempDrive, const CString& cdDrive) {
+bool HasRunStamp(const CString& drive) {
+    return !IsGone(RunStampPath(drive));
+}
+
+std::string FormatStamp(const std::string& header, const std::vector<StampRecord>& records) {
+    std::string text = header;
+    for (const StampRecord& record : records) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%s%08lX %016llX ", kEntryKey,
+                      static_cast<unsigned long>(record.id.volume),
+                      static_cast<unsigned long long>(record.id.index));
+        text += line;
+        text += record.name.str();
+        text += "\r\n";
+    }
+    return text;
+}
+
+void ParseStamp(const std::string& text, std::string& header, std::vector<StampRecord>& records) {
+    header.clear();
+    records.clear();
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        const std::string line = text.substr(at, end - at);
+        at = end;
+        if (line.compare(0, sizeof kEntryKey - 1, kEntryKey) != 0) {
+            header += line;
+            continue;
+        }
+        const char* fields = line.c_str() + sizeof kEntryKey - 1;
+        char* pEnd = nullptr;
+        StampRecord record;
+        record.id.volume = static_cast<DWORD>(std::strtoul(fields, &pEnd, 16));
+        record.id.index = std::strtoull(pEnd, &pEnd, 16);
+        if (*pEnd++ != ' ')
+            continue;
+        std::string name(pEnd);
+        while (!name.empty() && (name.back() == '\n' || name.back() == '\r'))
+            name.pop_back();
+        record.name = CString(name);
+        records.push_back(record);
+    }
+}
+
+bool CRunStamp::Create(const PatchSystem& system, const CString& drive, const CString& cdDrive,
+                       SECURITY_ATTRIBUTES* security) {
+    m_records.clear();
+    m_path = RunStampPath(drive);
+    m_file.Attach(system.CreateEntry(m_path, false, security));
+    if (!IsHeld())
+        return false;
     SYSTEMTIME now;
     ::GetLocalTime(&now);
-    char text[64];
-    std::snprintf(text, sizeof text, "CD=%s\r\nTime=%04u-%02u-%02u %02u:%02u:%02u\r\n",
+    char header[64];
+    std::snprintf(header, sizeof header, "CD=%s\r\nTime=%04u-%02u-%02u %02u:%02u:%02u\r\n",
                   static_cast<const char*>(cdDrive), now.wYear, now.wMonth, now.wDay, now.wHour,
                   now.wMinute, now.wSecond);
-    CAdminOnlySecurity security;
-    SECURITY_ATTRIBUTES* attributes = nullptr;
-    return OwnSecurityAt(tempDrive, security, attributes) &&
-           WriteNewFile(RunStampPath(tempDrive), text, attributes);
+    m_header = header;
+    if (Write())
+        return true;
+    const DWORD error = ::GetLastError();
+    Delete();
+    ::SetLastError(error);
+    return false;
 }
 
-bool HasRunStamp(const CString& drive) {
-    return ::GetFileAttributesA(RunStampPath(drive)) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool IsOwnRunStamp(const PatchSystem& system, const CString& drive) {
-    const CString path = RunStampPath(drive);
-    CHandle stamp;
+bool CRunStamp::TakeOver(const PatchSystem& system, const CString& drive) {
+    m_records.clear();
+    m_path = RunStampPath(drive);
+    // Shared only for reading, like a stamp the program creates.
+    m_file.Attach(::CreateFileA(
+        m_path, GENERIC_READ | GENERIC_WRITE | DELETE | READ_CONTROL, FILE_SHARE_READ, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
+    std::string text;
     // A folder, a link or any other reparse point of that name is not a stamp: the program
     // writes a plain file.
-    if (!OpenEntry(path, false, stamp, info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+    if (!IsHeld() || !::GetFileInformationByHandle(m_file, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+        !HasTrustedOwner(system, drive, m_path, m_file) || !ReadHeld(m_file, text)) {
+        m_file.Close();
         return false;
-    return IsOwnEntry(system, drive, path, stamp);
+    }
+    ParseStamp(text, m_header, m_records);
+    return true;
 }
 
-void RemoveRunStamp(const CString& drive) {
-    ::DeleteFileA(RunStampPath(drive));
+bool CRunStamp::Holds(const CString& name, const EntryId& id) const {
+    for (const StampRecord& record : m_records)
+        if (record.name == name && record.id == id)
+            return true;
+    return false;
 }
 
-void KeepRunStampWithLeftovers(const CString& tempDrive, const CString& cdDrive) {
-    if (FindCdEntryOnDrive(tempDrive) && !HasRunStamp(tempDrive))
-        WriteRunStamp(tempDrive, cdDrive);
+bool CRunStamp::Add(const CString& name, const EntryId& id) {
+    m_records.push_back({name, id});
+    return Write();
+}
+
+bool CRunStamp::Drop(const CString& name) {
+    std::vector<StampRecord> kept;
+    for (const StampRecord& record : m_records)
+        if (!(record.name == name))
+            kept.push_back(record);
+    return Keep(kept);
+}
+
+bool CRunStamp::Keep(const std::vector<StampRecord>& records) {
+    m_records = records;
+    return Write();
+}
+
+bool CRunStamp::Write() {
+    // In place: from the start, then cut to what was written, and through to the disk.
+    const std::string text = FormatStamp(m_header, m_records);
+    DWORD written = 0;
+    return IsHeld() && ::SetFilePointer(m_file, 0, nullptr, FILE_BEGIN) == 0 &&
+           ::WriteFile(m_file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size() && ::SetEndOfFile(m_file) && ::FlushFileBuffers(m_file);
+}
+
+bool CRunStamp::Delete() {
+    if (!IsHeld())
+        return IsGone(m_path);
+    if (!DeleteThroughHandle(m_file, FILE_ATTRIBUTE_NORMAL))
+        return false;
+    m_file.Close();
+    m_records.clear();
+    return IsGone(m_path);
 }

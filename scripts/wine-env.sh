@@ -10,6 +10,7 @@
 #   F: CD-ROM whose marker is a folder   G: CD-ROM whose marker was written in 1975
 #   H: a second fixed disk               Z: the Unix root (Wine's own)
 #   S: fixed, 128 KiB (tmpfs)            T: fixed, exactly 680 MiB (tmpfs); only as root
+#   W: fixed, a world-writable root (mode 0777): every user may rename and delete there
 #   K: CD-ROM, the sample product CD with 24 MiB more in Disk1, read at 6 MiB/s through a FUSE
 #      file system of the tests (a copy that takes seconds); only as root, with /dev/fuse
 
@@ -114,7 +115,8 @@ wine_mount_tmpfs() { # letter size folder
   local dir=$3
   mkdir -p "$dir"
   mountpoint -q "$dir" && umount "$dir" 2>/dev/null
-  if [ "$(id -u)" = 0 ] && mount -t tmpfs -o "size=$2" tmpfs "$dir" 2>/dev/null; then
+  # 0755: only the owner may rename or delete at the root (a tmpfs is 1777 unless told).
+  if [ "$(id -u)" = 0 ] && mount -t tmpfs -o "size=$2,mode=0755" tmpfs "$dir" 2>/dev/null; then
     WINE_MOUNTS+=("$dir")
     ln -sfn "$dir" "$WINEPREFIX/dosdevices/$1:"
     printf '"%s:"="hd"\n' "$1"
@@ -172,18 +174,22 @@ wine_make_drives() {
   local build=$1 drives=$1/wine/drives reg
   wine_unmount_slow_cd
   rm -rf "$drives"
-  mkdir -p "$drives"/{cd-good,cd-nomarker,cd-markerdir,cd-oldmarker,cd-slow,fixed-h}
+  mkdir -p "$drives"/{cd-good,cd-nomarker,cd-markerdir,cd-oldmarker,cd-slow,fixed-h,fixed-w}
+  # Wine derives a folder's DACL from its mode: 0755 gives the other users read and execute,
+  # 0777 also DELETE and FILE_DELETE_CHILD.
+  chmod 0755 "$drives/fixed-h" "$WINEPREFIX/drive_c"
+  chmod 0777 "$drives/fixed-w"
   reg=$(mktemp --suffix=.reg)
   {
     printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n\n'
     printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\n'
-    printf '"d:"="cdrom"\n"e:"="cdrom"\n"f:"="cdrom"\n"g:"="cdrom"\n"h:"="hd"\n'
+    printf '"d:"="cdrom"\n"e:"="cdrom"\n"f:"="cdrom"\n"g:"="cdrom"\n"h:"="hd"\n"w:"="hd"\n'
     wine_mount_tmpfs s 131072 "$build/wine/mnt-s"
     wine_mount_tmpfs t 713031680 "$build/wine/mnt-t"
     wine_mount_slow_cd k "$drives/cd-slow" "$build/wine/mnt-k" "$build"
   } >"$reg"
   local letter dir
-  for pair in d:cd-good e:cd-nomarker f:cd-markerdir g:cd-oldmarker h:fixed-h; do
+  for pair in d:cd-good e:cd-nomarker f:cd-markerdir g:cd-oldmarker h:fixed-h w:fixed-w; do
     letter=${pair%%:*} dir=${pair#*:}
     ln -sfn "$drives/$dir" "$WINEPREFIX/dosdevices/$letter:"
   done

@@ -33,21 +33,6 @@ CAdminOnlySecurity::CAdminOnlySecurity() {
     m_attributes.bInheritHandle = FALSE;
 }
 
-bool VolumeKeepsAcls(const CString& root) {
-    DWORD flags = 0;
-    return ::GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
-           (flags & FILE_PERSISTENT_ACLS);
-}
-
-bool OwnSecurityAt(const CString& drive, CAdminOnlySecurity& security,
-                   SECURITY_ATTRIBUTES*& attributes) {
-    attributes = nullptr;
-    if (!VolumeKeepsAcls(drive + "\\"))
-        return true;
-    attributes = security.Attributes();
-    return attributes != nullptr;
-}
-
 std::string SidText(PSID sid) {
     char* text = nullptr;
     if (!sid || !::ConvertSidToStringSidA(sid, &text))
@@ -67,4 +52,45 @@ std::string ProcessUserSid() {
     const bool bRead =
         ::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) != FALSE;
     return bRead ? SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) : std::string();
+}
+
+bool IsTrustedSid(const std::string& sid) {
+    static const char* const kTrusted[] = {
+        "S-1-5-32-544", // Administrators: an elevated administrator's files on Windows
+        "S-1-5-18",     // SYSTEM
+        "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", // TrustedInstaller
+    };
+    if (sid.empty())
+        return false;
+    for (const char* trusted : kTrusted)
+        if (sid == trusted)
+            return true;
+    // Wine names the token's user as the owner of every file, not the token's default owner.
+    static const std::string user = ProcessUserSid();
+    return sid == user;
+}
+
+bool OnlyTrustedMayRearrange(PSID owner, PACL dacl) {
+    if (!owner || !dacl || !IsTrustedSid(SidText(owner)))
+        return false;
+    const ACCESS_MASK kRearranges = FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* pAce = nullptr;
+        if (!::GetAce(dacl, i, &pAce))
+            return false;
+        const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(pAce);
+        // Deny entries take rights away; an inherit-only entry is only for what is made inside.
+        const BYTE type = ace->Header.AceType;
+        const bool bAllows =
+            type == ACCESS_ALLOWED_ACE_TYPE || type == ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
+        // Object entries keep their SID elsewhere; files never carry them: not trusted.
+        const bool bObjectAllows = type == ACCESS_ALLOWED_OBJECT_ACE_TYPE ||
+                                   type == ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE;
+        if (!(bAllows || bObjectAllows) || (ace->Header.AceFlags & INHERIT_ONLY_ACE) ||
+            !(ace->Mask & kRearranges))
+            continue;
+        if (bObjectAllows || !IsTrustedSid(SidText(const_cast<DWORD*>(&ace->SidStart))))
+            return false;
+    }
+    return true;
 }

@@ -34,14 +34,16 @@ private:
     bool m_bValid = false;
 };
 
-// Whether the volume of root (C:\) keeps security descriptors; FAT32 keeps none.
-bool VolumeKeepsAcls(const CString& root);
+// Whether the account named by this SID's text may be trusted with what the program makes as
+// administrator: Administrators, SYSTEM, TrustedInstaller, or the account the program runs as.
+bool IsTrustedSid(const std::string& sid);
 
-// The security for what the program creates at the root of drive (C:): security's attributes, or
-// none (null) on a volume that keeps no descriptors. False when the volume keeps them but the
-// descriptor could not be built: nothing is then created open to every user instead.
-bool OwnSecurityAt(const CString& drive, CAdminOnlySecurity& security,
-                   SECURITY_ATTRIBUTES*& attributes);
+// Whether a folder with this owner and DACL lets only trusted accounts rename or delete what lies
+// in it, or change who may: the owner must be trusted, the DACL present (a null DACL grants
+// everything), and no allow entry that applies to the folder itself may give anyone else
+// FILE_DELETE_CHILD, WRITE_DAC, WRITE_OWNER or GENERIC_ALL. DELETE on the folder itself grants
+// nothing over its entries (Windows gives Authenticated Users Modify on a data disk's root).
+bool OnlyTrustedMayRearrange(PSID owner, PACL dacl);
 
 // The SID of the account the program runs as (its token's user), as text (S-1-5-21-...); empty
 // when it cannot be asked.

@@ -4,6 +4,7 @@
 
 #include "patch/BatchTemplate.h"
 #include "patch/CdContents.h"
+#include "patch/CdCopy.h"
 #include "patch/CdPathRecord.h"
 #include "patch/RunStamp.h"
 
@@ -157,6 +158,12 @@ void ExpectCompletedRun(const std::string& programFolder, const char* cdDrive,
 }
 
 void LayOutInterruptedRun(const std::string& drive) {
+    {
+        // The run is cut off once the entries are made: the stamp's handle goes, the stamp stays.
+        CCopyEntries copy(RealPatchSystem(), drive.c_str());
+        const char* existing = nullptr;
+        ASSERT_EQ(CopyEntriesResult::Created, copy.Create("D:", existing)) << existing;
+    }
     for (const CdEntry& entry : kCdEntries) {
         const std::string path = drive + "\\" + entry.name;
         if (entry.isFolder) {
@@ -166,5 +173,32 @@ void LayOutInterruptedRun(const std::string& drive) {
             ASSERT_TRUE(WriteFileBytes(path, "x"));
         }
     }
-    ASSERT_TRUE(WriteFileBytes(drive + "\\" + kRunStampName, "CD=D:\r\n"));
+}
+
+std::vector<std::string> StampRecordNames(const std::string& drive) {
+    std::vector<std::string> names;
+    const std::string path = drive + "\\" + kRunStampName;
+    HANDLE hStamp = ::CreateFileA(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    if (hStamp == INVALID_HANDLE_VALUE)
+        return names;
+    char buffer[16384];
+    DWORD read = 0;
+    const BOOL bRead = ::ReadFile(hStamp, buffer, sizeof buffer, &read, nullptr);
+    ::CloseHandle(hStamp);
+    std::string header;
+    std::vector<StampRecord> records;
+    ParseStamp(std::string(buffer, bRead ? read : 0), header, records);
+    for (const StampRecord& record : records)
+        names.push_back(record.name.str());
+    return names;
+}
+
+void ReplaceWithUsersOwn(const std::string& path) {
+    const std::string aside = path + ".program";
+    ASSERT_TRUE(::MoveFileA(path.c_str(), aside.c_str()));
+    ASSERT_TRUE(MakeFolder(path));
+    ASSERT_TRUE(WriteFileBytes(path + "\\mine.txt", "the user's own"));
+    RemoveTree(aside);
 }

@@ -33,8 +33,14 @@ void RemoveCdEntriesFrom(const std::string& drive);
 std::string PayloadRecordLine();
 
 // What an interrupted run leaves at the root of drive (C:): the copy of the CD (each folder
-// holding copied.txt) and the program's stamp.
+// holding copied.txt) and the program's stamp, made by the program's own code and recording
+// each entry by identity.
 void LayOutInterruptedRun(const std::string& drive);
+// The names the stamp at the root of drive records, read while the program may hold it.
+std::vector<std::string> StampRecordNames(const std::string& drive);
+// Puts a new entry of the user's own under the name of the program's entry at path, with a file
+// in it: made before the program's goes, so that the two differ on any file system.
+void ReplaceWithUsersOwn(const std::string& path);
 
 // Checks what a completed patch run leaves: setup.inx (the payload) and temp.bat (the expanded
 // template in text mode) in programFolder (lower case, with its final backslash); the setup stub

@@ -13,9 +13,10 @@ const char kCdMarkerFolder[] = "F:"; // a CD whose marker is a folder
 const char kCdOldMarker[] = "G:";    // a CD whose marker was written in 1975
 const char kFixed[] = "C:";
 const char kFixedSecond[] = "H:";
-const char kFixedSmall[] = "S:"; // 128 KiB of tmpfs, only when the run had root
-const char kFixedExact[] = "T:"; // exactly 713031680 bytes of tmpfs, likewise
-const char kCdSlow[] = "K:";     // the sample CD with 24 MiB more, read at 6 MiB/s (FUSE, as root)
+const char kFixedShared[] = "W:"; // a root every user may rename and delete in (mode 0777)
+const char kFixedSmall[] = "S:";  // 128 KiB of tmpfs, only when the run had root
+const char kFixedExact[] = "T:";  // exactly 713031680 bytes of tmpfs, likewise
+const char kCdSlow[] = "K:";      // the sample CD with 24 MiB more, read at 6 MiB/s (FUSE, as root)
 } // namespace drives
 
 inline bool DriveExists(const char* drive) {

@@ -315,6 +315,8 @@ TEST_F(EndToEndTest, LeftoversWithAFileInUseKeepTheStampUntilTheyCanAllGo) {
     Click(::GetDlgItem(hLeft, IDOK));
     ASSERT_EQ(hDlg, program.WaitForDialog(kPatchCaption));
     EXPECT_TRUE(PathExists(kStamp)) << "the stamp went while files of the copy stay";
+    EXPECT_EQ(std::vector<std::string>{"Docs"}, StampRecordNames("C:"))
+        << "it lists only what stayed";
     EXPECT_TRUE(PathExists("C:\\Docs\\copied.txt"));
     ::CloseHandle(hHeld);
 

@@ -86,12 +86,10 @@ const char kExpectedForDC[] =
     "       rmdir  /Q/S Redist\n"
     "       rmdir  /Q/S Tools\n"
     "       rmdir  /Q/S movies\n"
-    "       del /Q NebuLark5-Patch.stamp\n"
     "       :end\n"
     "       exit %NEBULARK_PATCH%\n";
 
-// The template without the guard lines and the stamp's removal: the 42 lines of the plain patch,
-// unchanged in order.
+// The template without the guard lines: the 42 lines of the plain patch, unchanged in order.
 std::vector<std::string> WithoutGuards(const std::vector<std::string>& lines) {
     std::vector<std::string> plain;
     for (const std::string& line : lines) {
@@ -99,7 +97,7 @@ std::vector<std::string> WithoutGuards(const std::vector<std::string>& lines) {
         bool guard = false;
         for (const char* start : {"if ", "for ", "set ", "goto ", ":", "exit "})
             guard = guard || text.compare(0, std::strlen(start), start) == 0;
-        if (!guard && text != "del /Q NebuLark5-Patch.stamp")
+        if (!guard)
             plain.push_back(line);
     }
     return plain;

@@ -1,10 +1,13 @@
 // What the program leaves at the temp disk's root while its elevated batch file works there: the
 // security of the copy's folders and of the stamp, and the folders themselves.
+#include "CaseTrace.h"
 #include "RunChecks.h"
 #include "TestDrives.h"
 #include "TestFiles.h"
 
+#include "patch/CdContents.h"
 #include "patch/CdCopy.h"
+#include "patch/OwnEntry.h"
 #include "patch/PatchSystem.h"
 #include "patch/RunStamp.h"
 #include "support/AdminSecurity.h"
@@ -70,26 +73,106 @@ TEST(CopyFoldersTest, AFolderThatAppearedMeanwhileStopsThemAndOnlyTheProgramsOwn
     // Made by someone else after the data-loss guard looked; the sixth of the eight folders.
     ASSERT_TRUE(MakeFolder(drive + "\\Redist"));
     ASSERT_TRUE(WriteFileBytes(drive + "\\Redist\\mine.txt", "someone's own"));
-    ASSERT_TRUE(WriteRunStamp(drive.c_str(), "D:"));
 
     const char* existing = nullptr;
-    EXPECT_EQ(CopyEntriesResult::EntryExists,
-              CreateCopyEntries(RealPatchSystem(), drive.c_str(), existing));
-    ASSERT_NE(nullptr, existing);
-    EXPECT_STREQ("Redist", existing);
+    {
+        CCopyEntries copy(RealPatchSystem(), drive.c_str());
+        EXPECT_EQ(CopyEntriesResult::EntryExists, copy.Create("D:", existing));
+        ASSERT_NE(nullptr, existing);
+        EXPECT_STREQ("Redist", existing);
+    }
     EXPECT_EQ(std::vector<std::string>{"Redist"}, CdEntriesOn(drive));
     EXPECT_TRUE(PathExists(drive + "\\Redist\\mine.txt"));
     EXPECT_FALSE(PathExists(stamp)) << "every folder of the program's is gone, so is the stamp";
 
     // With the way free, all 21 names are made; a batch file that cannot start takes them back.
     RemoveTree(drive + "\\Redist");
-    ASSERT_TRUE(WriteRunStamp(drive.c_str(), "D:"));
-    EXPECT_EQ(CopyEntriesResult::Created,
-              CreateCopyEntries(RealPatchSystem(), drive.c_str(), existing));
+    CCopyEntries copy(RealPatchSystem(), drive.c_str());
+    EXPECT_EQ(CopyEntriesResult::Created, copy.Create("D:", existing));
     EXPECT_EQ(21u, CdEntriesOn(drive).size());
     const char* foreign = nullptr;
-    EXPECT_EQ(LeftoversResult::Removed,
-              RemoveCdLeftovers(RealPatchSystem(), drive.c_str(), foreign));
+    EXPECT_EQ(LeftoversResult::Removed, copy.Remove(foreign));
     EXPECT_EQ(std::vector<std::string>(), CdEntriesOn(drive));
     EXPECT_FALSE(PathExists(stamp));
+}
+
+namespace {
+
+// Entry creation that fails at the fourth of the CD's entries, after looking at the stamp as a
+// run cut off at that moment would leave it.
+int g_entriesMade = 0;
+std::vector<std::string> g_recordsAtTheCut;
+HANDLE CreateEntryFailingTheFourth(const char* pszPath, bool bFolder, SECURITY_ATTRIBUTES* sa) {
+    if (std::string(pszPath).find(kRunStampName) == std::string::npos && ++g_entriesMade == 4) {
+        g_recordsAtTheCut = StampRecordNames(std::string(pszPath).substr(0, 2));
+        ::SetLastError(ERROR_DISK_FULL);
+        return INVALID_HANDLE_VALUE;
+    }
+    return RealPatchSystem().CreateEntry(pszPath, bFolder, sa);
+}
+
+} // namespace
+
+TEST(CopyFoldersTest, TheStampRecordsWhatWasMadeAtEveryMomentAndNoRecordOutlivesItsEntry) {
+    const std::string drive = drives::kFixedSecond;
+    const std::string stamp = drive + "\\" + kRunStampName;
+    RemoveCdEntriesFrom(drive);
+    RemoveTree(stamp);
+    std::vector<std::string> names;
+    for (const CdEntry& entry : kCdEntries)
+        names.push_back(entry.name);
+    {
+        const CaseTrace trace("cut off after the third entry");
+        PatchSystem failing = RealPatchSystem();
+        failing.CreateEntry = CreateEntryFailingTheFourth;
+        CCopyEntries copy(failing, drive.c_str());
+        const char* existing = nullptr;
+        EXPECT_EQ(CopyEntriesResult::CannotCreate, copy.Create("D:", existing));
+        EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 3), g_recordsAtTheCut);
+        EXPECT_EQ(std::vector<std::string>(), CdEntriesOn(drive)) << "what was made stays";
+        EXPECT_FALSE(PathExists(stamp));
+    }
+    const CaseTrace trace("written, read back, pruned");
+    CCopyEntries copy(RealPatchSystem(), drive.c_str());
+    const char* existing = nullptr;
+    ASSERT_EQ(CopyEntriesResult::Created, copy.Create("D:", existing));
+    EXPECT_EQ(names, StampRecordNames(drive));
+    // Each record carries the identity the entry has.
+    std::string text;
+    {
+        HANDLE hStamp = ::CreateFileA(stamp.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, hStamp);
+        char buffer[8192];
+        DWORD read = 0;
+        EXPECT_TRUE(::ReadFile(hStamp, buffer, sizeof buffer, &read, nullptr));
+        ::CloseHandle(hStamp);
+        text.assign(buffer, read);
+    }
+    std::string header;
+    std::vector<StampRecord> records;
+    ParseStamp(text, header, records);
+    EXPECT_EQ("CD=D:\r\n", header.substr(0, 7));
+    ASSERT_EQ(21u, records.size());
+    for (const StampRecord& record : records) {
+        CHandle held;
+        BY_HANDLE_FILE_INFORMATION info;
+        ASSERT_TRUE(OpenEntry((drive + "\\" + record.name.str()).c_str(), false, held, info));
+        EXPECT_TRUE(IdOf(info) == record.id) << record.name.str();
+    }
+    EXPECT_EQ(text, FormatStamp(header, records));
+
+    // The batch file's clean-up deleted all but two; one of them someone replaced meanwhile.
+    for (const std::string& name : names)
+        if (name != "Docs" && name != "Readme.txt")
+            RemoveTree(drive + "\\" + name);
+    ReplaceWithUsersOwn(drive + "\\Docs");
+    copy.Prune();
+    EXPECT_EQ(std::vector<std::string>{"Readme.txt"}, StampRecordNames(drive));
+    RemoveTree(drive + "\\Readme.txt");
+    copy.Prune();
+    EXPECT_FALSE(PathExists(stamp)) << "a stamp of no entry is left";
+    EXPECT_TRUE(PathExists(drive + "\\Docs\\mine.txt"));
+    RemoveTree(drive + "\\Docs");
 }

@@ -64,6 +64,18 @@ const Message kMessages[] = {
     {IDS_NEEDS_ADMINISTRATOR,
      L"Die NebuLark 5 Installation ben\u00f6tigt Administratorrechte. Bitte melden Sie sich als "
      L"Administrator an und starten Sie die Installation erneut."},
+    {IDS_TEMP_ROOT_SHARED,
+     L"Auf dem Laufwerk %s d\u00fcrfen auch andere Benutzer Ordner umbenennen und l\u00f6schen. "
+     L"Die tempor\u00e4ren Dateien w\u00e4ren dort nicht sicher. Bitte w\u00e4hlen Sie ein "
+     L"anderes Laufwerk."},
+    {IDS_TOO_LATE_TO_STOP, L"Die CD ist bereits kopiert; die Installation kann hier nicht mehr "
+                           L"abgebrochen werden."},
+    {IDS_CANNOT_CREATE_TEMP,
+     L"Auf dem Laufwerk %s k\u00f6nnen die tempor\u00e4ren Dateien nicht angelegt werden. Bitte "
+     L"w\u00e4hlen Sie ein anderes Laufwerk."},
+    {IDS_CDPATH_NOT_RECORDED,
+     L"Die NebuLark 5 wurde installiert, aber das CD-Laufwerk %s konnte nicht in der "
+     L"Registrierung eingetragen werden. Bitte starten Sie die Installation erneut."},
 };
 
 // The text in code page 1252, as the ANSI functions hand it out.

@@ -66,17 +66,30 @@ bool TestFileOwner(const char* pszPath, HANDLE hEntry, std::string& ownerSid) {
     ownerSid = "S-1-5-21-1111-2222-3333-1001";
     return true;
 }
-// The volume of this root keeps no ACLs, as FAT32 and exFAT disks do.
+// The volume of this root keeps no ACLs, as FAT32 and exFAT disks do; that one's flags cannot be
+// read.
 std::string g_noAclRoot;
+std::string g_unreadableFlagsRoot;
 bool TestVolumeFlags(const char* pszRoot, DWORD& flags) {
-    if (!RealPatchSystem().GetVolumeFlags(pszRoot, flags))
+    if (lstrcmpiA(pszRoot, g_unreadableFlagsRoot.c_str()) == 0 ||
+        !RealPatchSystem().GetVolumeFlags(pszRoot, flags))
         return false;
     if (lstrcmpiA(pszRoot, g_noAclRoot.c_str()) == 0)
         flags &= ~FILE_PERSISTENT_ACLS;
     return true;
 }
+// The disk refuses to make the entry at this path.
+std::string g_refusedEntryPath;
+HANDLE TestCreateEntry(const char* pszPath, bool bFolder, SECURITY_ATTRIBUTES* security) {
+    if (lstrcmpiA(pszPath, g_refusedEntryPath.c_str()) == 0) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return RealPatchSystem().CreateEntry(pszPath, bFolder, security);
+}
 const PatchSystem kTestSystem = {TestModuleFileName, TestShortPathName, TestFreeBytes,
-                                 TestStartBatchFile, TestFileOwner,     TestVolumeFlags};
+                                 TestStartBatchFile, TestFileOwner,     TestVolumeFlags,
+                                 TestCreateEntry};
 
 const char kRecordPath[] = "C:\\records\\stub.txt";
 
@@ -108,7 +121,10 @@ protected:
         g_failStart = false;
         g_otherOwnerPath.clear();
         g_noAclRoot.clear();
-        for (const char* drive : {drives::kFixed, drives::kFixedSecond, drives::kFixedExact}) {
+        g_unreadableFlagsRoot.clear();
+        g_refusedEntryPath.clear();
+        for (const char* drive :
+             {drives::kFixed, drives::kFixedSecond, drives::kFixedExact, drives::kFixedShared}) {
             RemoveCdEntriesFrom(drive);
             ::DeleteFileA((std::string(drive) + "\\" + kRunStampName).c_str());
         }
@@ -560,54 +576,95 @@ TEST_F(PatchRunTest, LeftoversOfAnInterruptedRunAreRemovedOnlyWhenTheUserSaysSo)
     RemoveTree("H:\\Eigene");
 }
 
-TEST_F(PatchRunTest, WhatIsNotTheProgramsOwnStopsTheRunAndNothingOfItIsRemoved) {
+TEST_F(PatchRunTest, WhatTheProgramDidNotMakeIsNeverRemovedAndNoUnsafeDiskIsUsed) {
     const std::string stamp = std::string("H:\\") + kRunStampName;
+    const auto entryExists = [](const char* name) {
+        return "Auf dem Ziellaufwerk existiert bereits \\" + std::string(name) +
+               ". Bitte w\xE4hlen Sie ein anderes Laufwerk.";
+    };
     struct Case {
         const char* why;
         std::function<void()> layOut;
-        int answer;       // to the offer to remove leftovers, where it comes
-        const char* kept; // a file that must still be there
-        const char* named;
+        const char* temp;    // the chosen temp disk's root
+        std::string message; // the last message of the run
+        const char* kept;    // a file that must still be there
+        bool bStampKept;
     } cases[] = {
-        {"a stamp of another account beside a copy",
+        {"a temp disk whose root every user may rearrange", [] {}, "W:\\",
+         "Auf dem Laufwerk W: d\xFCrfen auch andere Benutzer Ordner umbenennen und l\xF6schen. Die "
+         "tempor\xE4ren Dateien w\xE4ren dort nicht sicher. Bitte w\xE4hlen Sie ein anderes "
+         "Laufwerk.",
+         nullptr, false},
+        {"leftovers whose Disk1 was replaced since the stamp was written",
+         [] {
+             LayOutInterruptedRun("H:");
+             ReplaceWithUsersOwn("H:\\Disk1");
+         },
+         "H:\\", entryExists("Disk1"), "H:\\Disk1\\mine.txt", true},
+        {"a kept stamp whose Docs went, and a Docs the user made since",
+         [] {
+             LayOutInterruptedRun("H:");
+             // The batch file's clean-up got through all but Tools and Docs.
+             for (const CdEntry& entry : kCdEntries)
+                 if (std::string(entry.name) != "Tools" && std::string(entry.name) != "Docs")
+                     RemoveTree(std::string("H:\\") + entry.name);
+             ReplaceWithUsersOwn("H:\\Docs");
+         },
+         "H:\\", entryExists("Docs"), "H:\\Docs\\mine.txt", true},
+        {"a stamp without records (an earlier version's) beside leftovers",
          [&] {
              LayOutInterruptedRun("H:");
-             g_otherOwnerPath = stamp; // an unprivileged user's file on a data disk
+             ASSERT_TRUE(WriteFileBytes(stamp, "CD=D:\r\n"));
          },
-         IDYES, "H:\\Docs\\copied.txt", "Disk1"},
+         "H:\\", entryExists("Disk1"), "H:\\Docs\\copied.txt", true},
+        {"an entry recorded by the stamp that another account owns",
+         [] {
+             LayOutInterruptedRun("H:");
+             g_otherOwnerPath = "H:\\Tools"; // an unprivileged user's, however it came there
+         },
+         "H:\\", entryExists("Tools"), "H:\\Tools\\copied.txt", true},
         {"a folder named like the stamp beside a user's Docs",
          [&] {
              ASSERT_TRUE(MakeFolder(stamp));
              ASSERT_TRUE(MakeFolder("H:\\Docs"));
              ASSERT_TRUE(WriteFileBytes("H:\\Docs\\Brief.txt", "the user's own"));
          },
-         IDYES, "H:\\Docs\\Brief.txt", "Docs"},
-        {"an entry of another account among the program's leftovers, after Yes",
-         [&] {
+         "H:\\", entryExists("Docs"), "H:\\Docs\\Brief.txt", true},
+        {"volume flags that cannot be read",
+         [] {
              LayOutInterruptedRun("H:");
-             g_otherOwnerPath = "H:\\Tools";
+             g_unreadableFlagsRoot = "H:\\";
          },
-         IDYES, "H:\\Tools\\copied.txt", "Tools"},
+         "H:\\",
+         "Das Laufwerk H: kann die tempor\xE4ren Dateien nicht vor \xC4nderungen sch\xFCtzen. "
+         "Bitte w\xE4hlen Sie eine Festplatte mit NTFS.",
+         "H:\\Disk1\\copied.txt", true},
     };
     for (const Case& c : cases) {
         const CaseTrace trace(c.why);
-        RemoveCdEntriesFrom("H:");
-        RemoveTree(stamp);
+        const std::string drive = std::string(c.temp).substr(0, 2);
+        if (!DriveExists(drive.c_str()))
+            GTEST_SKIP() << drive << " is missing from the prefix";
+        RemoveCdEntriesFrom(drive);
+        RemoveTree(drive + "\\" + kRunStampName);
         g_otherOwnerPath.clear();
+        g_unreadableFlagsRoot.clear();
         c.layOut();
-        const std::vector<std::string> before = CdEntriesOn("H:");
+        const std::vector<std::string> before = CdEntriesOn(drive);
         UiDriver ui;
-        ui.AnswerWith(c.answer);
-        EXPECT_EQ(IDABORT, Run("D:\\", "H:\\", ui));
+        ui.AnswerWith(IDYES); // to the offer to remove leftovers, where it comes
+        EXPECT_EQ(IDABORT, Run("D:\\", c.temp, ui));
         ASSERT_FALSE(ui.boxes().empty());
-        EXPECT_EQ("Auf dem Ziellaufwerk existiert bereits \\" + std::string(c.named) +
-                      ". Bitte w\xE4hlen Sie ein anderes Laufwerk.",
-                  ui.boxes().back().text);
-        EXPECT_EQ(before, CdEntriesOn("H:"));
-        EXPECT_TRUE(PathExists(c.kept));
-        EXPECT_TRUE(PathExists(stamp));
+        EXPECT_EQ(c.message, ui.boxes().back().text);
+        EXPECT_EQ(before, CdEntriesOn(drive)) << "an entry was made or removed";
+        if (c.kept) {
+            EXPECT_TRUE(PathExists(c.kept));
+        }
+        EXPECT_EQ(c.bStampKept, PathExists(drive + "\\" + kRunStampName));
         EXPECT_TRUE(StubRecord().empty());
     }
+    g_otherOwnerPath.clear();
+    g_unreadableFlagsRoot.clear();
     RemoveCdEntriesFrom("H:");
     RemoveTree(stamp);
 }
