@@ -108,9 +108,8 @@ void CDialog::CenterWindow() {
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-LRESULT CDialog::Default() {
+void CDialog::RequestDefaultHandling() {
     m_bDefaultRequested = true;
-    return 0;
 }
 
 bool CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {

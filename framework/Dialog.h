@@ -33,8 +33,8 @@ protected:
     // WM_INITDIALOG and the IDOK and IDCANCEL commands; other commands go to the application.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
     // Lets the dialog manager's default handling run for the current message once the handler
-    // has returned. Answers 0; the default's own answer goes to the system.
-    LRESULT Default();
+    // has returned; its answer, not the handler's, goes to the system.
+    void RequestDefaultHandling();
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

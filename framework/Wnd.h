@@ -27,7 +27,6 @@ public:
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
     // Minimises the window (it does not close it, despite the name).
-    BOOL CloseWindow() { return ::CloseWindow(m_hWnd); }
     virtual BOOL DestroyWindow();
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }

@@ -6,30 +6,6 @@
 
 #include <vector>
 
-namespace {
-
-// Puts the suspended process in a job of its own whose events arrive at a completion port. False
-// where the system allows no such job: Windows Vista and 7 nest no jobs, and the program may
-// already run in one (the compatibility assistant's, a launcher's).
-bool PutInJob(HANDLE hProcess, CBatchProcess& batch) {
-    CHandle job(::CreateJobObjectA(nullptr, nullptr));
-    CHandle port(::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
-    if (!job.IsValid() || !port.IsValid())
-        return false;
-    JOBOBJECT_ASSOCIATE_COMPLETION_PORT association = {};
-    association.CompletionKey = job.Get();
-    association.CompletionPort = port.Get();
-    if (!::SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &association,
-                                   sizeof association) ||
-        !::AssignProcessToJobObject(job, hProcess))
-        return false;
-    batch.m_job.Attach(job.Detach());
-    batch.m_port.Attach(port.Detach());
-    return true;
-}
-
-} // namespace
-
 bool WriteBatchFile(const CString& batchPath, const CString& text, CHeldFile& batch) {
     std::string bytes;
     bytes.reserve(text.GetLength() + 64);
@@ -78,9 +54,8 @@ bool StartBatchFile(const CString& batchPath, CBatchProcess& batch) {
     std::vector<char> buffer(commandLine.str().begin(), commandLine.str().end());
     buffer.push_back('\0');
     // The product's setup gets the system's own error boxes back (the program turns them off).
-    // Suspended until it is in its job, so that no process of it starts outside; out of a job the
-    // program may run in, where that job lets it go.
-    const DWORD flags = CREATE_NO_WINDOW | CREATE_DEFAULT_ERROR_MODE | CREATE_SUSPENDED;
+    // Out of a job the program may run in (a launcher's), where that job lets it go.
+    const DWORD flags = CREATE_NO_WINDOW | CREATE_DEFAULT_ERROR_MODE;
     BOOL started =
         ::CreateProcessA(cmdPath, &buffer[0], nullptr, nullptr, TRUE,
                          flags | CREATE_BREAKAWAY_FROM_JOB, nullptr, folder, &startup, &process);
@@ -90,14 +65,13 @@ bool StartBatchFile(const CString& batchPath, CBatchProcess& batch) {
     if (!started)
         return false;
     batch.m_process.Attach(process.hProcess);
+    batch.m_processId = process.dwProcessId;
     const CHandle thread(process.hThread);
-    // Without a job the run goes on as it always did, only without steps and "Abbrechen".
-    PutInJob(process.hProcess, batch);
-    if (::ResumeThread(thread) == static_cast<DWORD>(-1)) {
-        ::TerminateProcess(process.hProcess, kBatchExitCopyFailed);
-        batch.m_process.Close();
-        return false;
-    }
+    FILETIME exited, kernel, user;
+    // Unknown, no child could be told from an older process that carries a reused id: none is
+    // then taken for the batch file's.
+    if (!::GetProcessTimes(process.hProcess, &batch.m_created, &exited, &kernel, &user))
+        batch.m_created.dwLowDateTime = batch.m_created.dwHighDateTime = 0xFFFFFFFF;
     return true;
 }
 

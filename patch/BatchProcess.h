@@ -14,18 +14,17 @@
 // whole is removed again.
 bool WriteBatchFile(const CString& batchPath, const CString& text, CHeldFile& batch);
 
-// The batch file's process and, where the system allows one, the job it runs in with every
-// process it starts, whose events arrive at the completion port.
+// The batch file's command interpreter: held, so that its id names no other process while it
+// runs, with the time it was created.
 struct CBatchProcess {
     CHandle m_process;
-    CHandle m_job;
-    CHandle m_port;
-
-    bool HasJob() const { return m_job.IsValid(); }
+    DWORD m_processId = 0;
+    FILETIME m_created = {};
 };
 
-// Starts batchPath (a full path) hidden in the command interpreter, in the batch file's folder,
-// and in a job of its own where the system allows one. False when it could not be started.
+// Starts batchPath (a full path) hidden in the command interpreter, in the batch file's folder.
+// The product's setup runs unconfined: no job of the program's holds it. False when it could not
+// be started.
 bool StartBatchFile(const CString& batchPath, CBatchProcess& batch);
 
 // The exit status of the ended batch process; a status that cannot be read counts as a failed

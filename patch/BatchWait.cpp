@@ -1,6 +1,5 @@
 #include "BatchWait.h"
 
-#include "BatchTemplate.h"
 #include "CdContents.h"
 #include "FreeSpace.h"
 #include "framework/ResString.h"
@@ -8,42 +7,51 @@
 #include "framework/WinApp.h"
 #include "res/Caption.h"
 #include "res/resource.h"
-
-#include <algorithm>
-#include <cstddef>
-#include <vector>
+#include "support/SystemLibrary.h"
 
 namespace {
 
-// How often the copy is measured: the bar moves at least twice a second.
+// How often the steps are read and the copy is measured: the bar moves at least twice a second.
 const DWORD kSampleMs = 250;
-// How long the processes of a stopped run may take to end.
+// The longest wait without answering the thread's messages.
+const DWORD kAnswerMs = 100;
+// How long a stopped copy may take to end.
 const DWORD kStopMs = 10000;
+// The stopped copy's exit code: above xcopy's own (0 to 5), and positive, since the command
+// interpreter reads codes from 0x80000000 on as negative, which "if errorlevel 1" misses.
+const UINT kStoppedCopyExitCode = ERROR_CANCELLED;
 
 const DWORD kQueryLimitedInformation = 0x1000; // PROCESS_QUERY_LIMITED_INFORMATION, Vista on
 using QueryFullProcessImageNameAFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
 using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
 
-// The program file of process pid; empty when it cannot be asked (it has ended).
-CString ProcessImagePath(DWORD pid) {
-    static const auto queryImageName =
-        KernelProc<QueryFullProcessImageNameAFn>("QueryFullProcessImageNameA");
+const auto g_queryImageName =
+    KernelProc<QueryFullProcessImageNameAFn>("QueryFullProcessImageNameA");
+
+// What a process must be opened with for ProcessImagePath.
+DWORD ImageQueryAccess() {
+    return g_queryImageName ? kQueryLimitedInformation
+                            : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
+}
+
+// The program file of the process open as hProcess, as a drive path; empty when it cannot be
+// asked (GetProcessImageFileName would give a device path on Windows XP).
+CString ProcessImagePath(HANDLE hProcess) {
     char path[MAX_PATH + 1] = {};
-    if (queryImageName) {
-        const CHandle process(::OpenProcess(kQueryLimitedInformation, FALSE, pid));
+    if (g_queryImageName) {
         DWORD size = MAX_PATH;
-        if (process.IsValid() && queryImageName(process, 0, path, &size))
-            return CString(path, static_cast<int>(size));
-        return CString();
+        return g_queryImageName(hProcess, 0, path, &size) ? CString(path, static_cast<int>(size))
+                                                          : CString();
     }
     // Windows XP: through psapi, from the system folder.
     static const auto moduleFileName =
         ProcOf<GetModuleFileNameExAFn>(LoadSystemLibrary("psapi.dll"), "GetModuleFileNameExA");
-    const CHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
-    if (!moduleFileName || !process.IsValid())
-        return CString();
-    const DWORD length = moduleFileName(process, nullptr, path, MAX_PATH);
+    const DWORD length = moduleFileName ? moduleFileName(hProcess, nullptr, path, MAX_PATH) : 0;
     return CString(path, static_cast<int>(length < MAX_PATH ? length : 0));
+}
+
+bool IsFile(const CString& image, const CString& path) {
+    return !image.IsEmpty() && lstrcmpiA(image, path) == 0;
 }
 
 void PumpWaitingMessages() {
@@ -57,70 +65,78 @@ void PumpWaitingMessages() {
     }
 }
 
-// Follows the run's steps from the job's events: the product's setup starting, then ending.
+// Waits up to timeoutMs for hObject, answering the thread's messages meanwhile. Answers whether
+// it was signalled.
+bool WaitAnswering(HANDLE hObject, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        const DWORD elapsed = ::GetTickCount() - start;
+        const DWORD left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+        const DWORD result = ::MsgWaitForMultipleObjects(
+            1, &hObject, FALSE, left < kAnswerMs ? left : kAnswerMs, QS_ALLINPUT);
+        PumpWaitingMessages();
+        if (result == WAIT_OBJECT_0)
+            return true;
+        if (result == WAIT_FAILED || left == 0)
+            return false;
+    }
+}
+
+// Calls visit(process, image) for each process that the batch file's command interpreter started
+// and that still runs, opened with access, until visit answers true. Its parent's id alone proves
+// nothing of a process created before the interpreter: that id may have been another's.
+template <typename Visit>
+void VisitBatchChildren(const PatchSystem& system, const CBatchProcess& batch, DWORD access,
+                        Visit visit) {
+    std::vector<ProcessEntry> processes;
+    if (!system.ListProcesses(processes))
+        return;
+    for (const ProcessEntry& entry : processes) {
+        if (entry.parentId != batch.m_processId)
+            continue;
+        CHandle process(
+            ::OpenProcess(access | ImageQueryAccess() | SYNCHRONIZE, FALSE, entry.processId));
+        FILETIME created, exited, kernel, user;
+        if (!process.IsValid() || !::GetProcessTimes(process, &created, &exited, &kernel, &user) ||
+            ::CompareFileTime(&created, &batch.m_created) < 0)
+            continue;
+        if (visit(process, ProcessImagePath(process)))
+            return;
+    }
+}
+
+// Follows the run's steps from the batch file's processes: the CD's copy (the first xcopy.exe
+// seen), the product's setup starting, then ending. A step seen late only delays its line; a
+// setup never seen leaves "Abbrechen" offered, and a stop then finds no copy to end.
 class CStepWatch {
 public:
-    CStepWatch(CBatchProcess& batch, CWaitDlg& wait, const CString& setupPath)
-        : m_batch(batch), m_wait(wait), m_setupPath(setupPath) {}
+    CStepWatch(const PatchSystem& system, const CBatchProcess& batch, CWaitDlg& wait,
+               const CString& setupPath)
+        : m_system(system), m_batch(batch), m_wait(wait), m_setupPath(setupPath),
+          m_xcopyPath(SystemRunFolder() + "\\xcopy.exe") {}
 
     CWaitDlg::Step Step() const { return m_step; }
-
-    // Reads every event that has arrived, or waits up to timeoutMs for the first one.
-    void ReadEvents(DWORD timeoutMs = 0) {
-        DWORD message = 0;
-        ULONG_PTR key = 0;
-        LPOVERLAPPED pData = nullptr;
-        while (m_batch.m_port.IsValid() &&
-               ::GetQueuedCompletionStatus(m_batch.m_port, &message, &key, &pData, timeoutMs)) {
-            timeoutMs = 0;
-            const DWORD pid = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(pData));
-            switch (message) {
-            case JOB_OBJECT_MSG_NEW_PROCESS:
-                if (m_step == CWaitDlg::StepCopy)
-                    m_unnamed.push_back(pid);
-                break;
-            case JOB_OBJECT_MSG_EXIT_PROCESS:
-            case JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS:
-                m_unnamed.erase(std::remove(m_unnamed.begin(), m_unnamed.end(), pid),
-                                m_unnamed.end());
-                if (m_step == CWaitDlg::StepSetup && pid == m_setupPid)
-                    Enter(CWaitDlg::StepCleanUp);
-                break;
-            case JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO:
-                m_bAllEnded = true;
-                break;
-            default:
-                break;
-            }
-        }
-        NameNewProcesses();
+    const CString& XcopyPath() const { return m_xcopyPath; }
+    // Whether the CD's copy is over: its process has ended, or the setup runs.
+    bool IsCopyOver() const {
+        return m_step != CWaitDlg::StepCopy ||
+               (m_copy.IsValid() && ::WaitForSingleObject(m_copy, 0) == WAIT_OBJECT_0);
     }
 
-    // Ends the batch file and everything it started, and waits until they are gone.
-    void Stop() {
-        ::TerminateJobObject(m_batch.m_job, kBatchExitCopyFailed);
-        const DWORD deadline = ::GetTickCount() + kStopMs;
-        while (!m_bAllEnded && static_cast<LONG>(deadline - ::GetTickCount()) > 0)
-            ReadEvents(deadline - ::GetTickCount());
-        ::WaitForSingleObject(m_batch.m_process, kStopMs);
-    }
-
-private:
-    // A process is reported as soon as it exists, before its program file can be asked for
-    // (Wine): each new one is asked again until it answers or ends.
-    void NameNewProcesses() {
-        for (size_t i = 0; i < m_unnamed.size() && m_step == CWaitDlg::StepCopy;) {
-            const CString path = ProcessImagePath(m_unnamed[i]);
-            if (path.IsEmpty()) {
-                ++i;
-                continue;
-            }
-            if (lstrcmpiA(path, m_setupPath) == 0) {
-                m_setupPid = m_unnamed[i];
+    void Look() {
+        VisitBatchChildren(m_system, m_batch, 0, [this](CHandle& process, const CString& image) {
+            if (!m_copy.IsValid() && IsFile(image, m_xcopyPath)) {
+                m_copy.Attach(process.Detach());
+                // Offered once there is a copy to stop, until the setup is seen.
+                m_wait.AllowCancel(m_step == CWaitDlg::StepCopy);
+            } else if (m_step == CWaitDlg::StepCopy && IsFile(image, m_setupPath)) {
+                m_setup.Attach(process.Detach());
                 Enter(CWaitDlg::StepSetup);
             }
-            m_unnamed.erase(m_unnamed.begin() + static_cast<std::ptrdiff_t>(i));
-        }
+            return false;
+        });
+        if (m_step == CWaitDlg::StepSetup && ::WaitForSingleObject(m_setup, 0) == WAIT_OBJECT_0)
+            Enter(CWaitDlg::StepCleanUp);
     }
 
     void Enter(CWaitDlg::Step step) {
@@ -128,14 +144,34 @@ private:
         m_wait.ShowStep(step);
     }
 
-    CBatchProcess& m_batch;
+private:
+    const PatchSystem& m_system;
+    const CBatchProcess& m_batch;
     CWaitDlg& m_wait;
     CString m_setupPath;
+    CString m_xcopyPath;
     CWaitDlg::Step m_step = CWaitDlg::StepCopy;
-    DWORD m_setupPid = 0;
-    std::vector<DWORD> m_unnamed; // new processes whose program is not known yet
-    bool m_bAllEnded = false;
+    CHandle m_copy;
+    CHandle m_setup;
 };
+
+// Ends the copy that runs now, and nothing else: the system's xcopy.exe started by the batch
+// file, its program checked through the handle that ends it. Answers whether it ended by this
+// stop; false when no copy runs (the setup may run) or it had ended by itself.
+bool StopCopy(const PatchSystem& system, const CBatchProcess& batch, const CString& xcopyPath) {
+    bool bStopped = false;
+    VisitBatchChildren(
+        system, batch, PROCESS_TERMINATE, [&](CHandle& process, const CString& image) {
+            if (!IsFile(image, xcopyPath))
+                return false;
+            DWORD exitCode = 0;
+            bStopped = ::TerminateProcess(process, kStoppedCopyExitCode) &&
+                       WaitAnswering(process, kStopMs) &&
+                       ::GetExitCodeProcess(process, &exitCode) && exitCode == kStoppedCopyExitCode;
+            return true;
+        });
+    return bStopped;
+}
 
 bool UserConfirmsStop(CWaitDlg& wait) {
     return wait.MessageBox(LoadResString(IDS_CONFIRM_STOP_COPY), kPatchCaption,
@@ -144,39 +180,42 @@ bool UserConfirmsStop(CWaitDlg& wait) {
 
 } // namespace
 
-BatchWaitResult WaitForBatch(CBatchProcess& batch, CWaitDlg& wait, const CString& tempDrive,
-                             ULONGLONG copyBytes) {
-    CStepWatch steps(batch, wait, tempDrive + "\\" + kCdSetupFolder + "\\setup.exe");
-    // Only a run in a job can be stopped whole.
-    wait.AllowCancel(batch.HasJob());
+BatchWaitResult WaitForBatch(const PatchSystem& system, CBatchProcess& batch, CWaitDlg& wait,
+                             const CString& tempDrive, ULONGLONG copyBytes) {
+    CStepWatch steps(system, batch, wait, tempDrive + "\\" + kCdSetupFolder + "\\setup.exe");
     const ULONGLONG clusterBytes = ClusterBytesOf(tempDrive + "\\");
-    DWORD nextSample = ::GetTickCount();
-    // The copy is measured until it is complete: a walk of its folders while the batch file's
-    // clean-up deletes them could keep a folder from going.
-    bool measuring = true;
+    // The copy is measured only while it runs: a walk of its folders during the setup or the
+    // batch file's clean-up could keep a folder from going.
+    bool bMeasuring = true;
+    bool bStopped = false;
+    DWORD lastLook = ::GetTickCount() - kSampleMs;
     for (;;) {
-        measuring = measuring && steps.Step() == CWaitDlg::StepCopy;
-        if (measuring && static_cast<LONG>(::GetTickCount() - nextSample) >= 0) {
-            const ULONGLONG copied = MeasureCopyOn(tempDrive, clusterBytes);
-            wait.ShowCopyProgress(copied, copyBytes);
-            measuring = copied < copyBytes;
-            nextSample = ::GetTickCount() + kSampleMs;
+        if (::GetTickCount() - lastLook >= kSampleMs) {
+            lastLook = ::GetTickCount();
+            steps.Look();
+            if (bMeasuring && steps.IsCopyOver()) {
+                bMeasuring = false;
+                wait.ShowCopyProgress(copyBytes, copyBytes);
+            } else if (bMeasuring) {
+                const ULONGLONG copied = MeasureCopyOn(tempDrive, clusterBytes);
+                wait.ShowCopyProgress(copied, copyBytes);
+                bMeasuring = copied < copyBytes;
+            }
         }
         HANDLE hProcess = batch.m_process;
         const DWORD result =
-            ::MsgWaitForMultipleObjects(1, &hProcess, FALSE, kSampleMs, QS_ALLINPUT);
+            ::MsgWaitForMultipleObjects(1, &hProcess, FALSE, kAnswerMs, QS_ALLINPUT);
         PumpWaitingMessages();
-        steps.ReadEvents();
         // Ended, or there is nothing to wait for.
         if (result == WAIT_OBJECT_0 || result == WAIT_FAILED)
-            return BatchWaitResult::Ended;
+            return bStopped ? BatchWaitResult::Stopped : BatchWaitResult::Ended;
         if (wait.TakeCancelRequest() && UserConfirmsStop(wait)) {
-            // The setup may have started while the question was open: then it is too late.
-            steps.ReadEvents();
-            if (steps.Step() == CWaitDlg::StepCopy &&
-                ::WaitForSingleObject(batch.m_process, 0) == WAIT_TIMEOUT) {
-                steps.Stop();
-                return BatchWaitResult::Stopped;
+            if (StopCopy(system, batch, steps.XcopyPath())) {
+                bStopped = true;
+                bMeasuring = false;
+                steps.Enter(CWaitDlg::StepCleanUp); // the batch file's guards skip the setup
+            } else {
+                wait.MessageBox(LoadResString(IDS_TOO_LATE_TO_STOP), kPatchCaption, MB_OK);
             }
         }
     }

@@ -17,12 +17,12 @@ const REGSAM kSettingsView = 0;
 
 } // namespace
 
-void RecordCdPath(const CString& cdDrive) {
+CdPathResult RecordCdPath(const PatchSystem& system, const CString& cdDrive) {
     CRegKey key;
     // The key belongs to the installed product: it is opened, never created.
     if (key.Open(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_ALL_ACCESS | kSettingsView) != ERROR_SUCCESS)
-        return;
-    // REG_SZ data carries its terminating NUL, so every reader gets a terminated text.
-    key.SetValue(kCdPathValue, REG_SZ, static_cast<const char*>(cdDrive),
-                 static_cast<DWORD>(cdDrive.GetLength() + 1));
+        return CdPathResult::NoKey;
+    return system.SetStringValue(key.m_hKey, kCdPathValue, cdDrive) == ERROR_SUCCESS
+               ? CdPathResult::Recorded
+               : CdPathResult::Failed;
 }

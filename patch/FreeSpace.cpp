@@ -9,7 +9,14 @@ ULONGLONG RoundUpToClusters(ULONGLONG bytes, ULONGLONG clusterBytes) {
 
 namespace {
 
-bool MeasureFolder(const CString& folder, ULONGLONG clusterBytes, ULONGLONG& bytes) {
+// What xcopy /E leaves out without /H: hidden and system files, and hidden and system folders
+// with everything in them (Windows; Wine's xcopy copies them all, and the bar then fills early).
+const DWORD kNotCopied = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// Adds the folder's entries to bytes (everything) and, where bCopied, to copiedBytes (what xcopy
+// copies of it). copiedBytes may be null.
+bool MeasureFolder(const CString& folder, ULONGLONG clusterBytes, ULONGLONG& bytes,
+                   ULONGLONG* pCopiedBytes) {
     CFileFind finder;
     if (!finder.FindFile(folder + "*"))
         return ::GetLastError() == ERROR_FILE_NOT_FOUND; // an empty disc
@@ -19,12 +26,15 @@ bool MeasureFolder(const CString& folder, ULONGLONG clusterBytes, ULONGLONG& byt
         more = finder.FindNextFile();
         if (finder.IsDots())
             continue;
-        if (finder.IsDirectory()) {
-            bytes += clusterBytes;
-            ok = MeasureFolder(finder.GetFilePath() + "\\", clusterBytes, bytes) && ok;
-        } else {
-            bytes += RoundUpToClusters(finder.GetLength(), clusterBytes);
-        }
+        ULONGLONG* pCopied = finder.MatchesMask(kNotCopied) ? nullptr : pCopiedBytes;
+        const ULONGLONG entryBytes = finder.IsDirectory()
+                                         ? clusterBytes
+                                         : RoundUpToClusters(finder.GetLength(), clusterBytes);
+        bytes += entryBytes;
+        if (pCopied)
+            *pCopied += entryBytes;
+        if (finder.IsDirectory())
+            ok = MeasureFolder(finder.GetFilePath() + "\\", clusterBytes, bytes, pCopied) && ok;
     }
     // A listing that broke off (the disc taken out) measured too little.
     return finder.GetEndError() == ERROR_NO_MORE_FILES && ok;
@@ -32,29 +42,34 @@ bool MeasureFolder(const CString& folder, ULONGLONG clusterBytes, ULONGLONG& byt
 
 } // namespace
 
-bool MeasureCdCopy(const CString& cdRoot, ULONGLONG clusterBytes, ULONGLONG& bytes) {
-    bytes = 0;
+bool MeasureCdCopy(const CString& cdRoot, ULONGLONG clusterBytes, ULONGLONG& bytes,
+                   ULONGLONG& copiedBytes) {
+    bytes = copiedBytes = 0;
     CString root = cdRoot;
     if (root.IsEmpty() || root.Right(1) != "\\")
         root += '\\';
-    return MeasureFolder(root, clusterBytes ? clusterBytes : 1, bytes);
+    return MeasureFolder(root, clusterBytes ? clusterBytes : 1, bytes, &copiedBytes);
 }
 
 ULONGLONG MeasureCopyOn(const CString& tempDrive, ULONGLONG clusterBytes) {
+    // Only the CD's names, each counted as the CD's entries are.
     ULONGLONG bytes = 0;
+    ULONGLONG copied = 0;
     for (const CdEntry& entry : kCdEntries) {
         CFileFind finder;
         if (!finder.FindFile(tempDrive + "\\" + entry.name))
             continue;
         finder.FindNextFile();
+        if (finder.MatchesMask(kNotCopied))
+            continue;
         if (finder.IsDirectory()) {
-            bytes += clusterBytes;
-            MeasureFolder(finder.GetFilePath() + "\\", clusterBytes, bytes);
+            copied += clusterBytes;
+            MeasureFolder(finder.GetFilePath() + "\\", clusterBytes, bytes, &copied);
         } else {
-            bytes += RoundUpToClusters(finder.GetLength(), clusterBytes);
+            copied += RoundUpToClusters(finder.GetLength(), clusterBytes);
         }
     }
-    return bytes;
+    return copied;
 }
 
 ULONGLONG ClusterBytesOf(const CString& root) {
@@ -75,8 +90,11 @@ bool HasRoomForCopy(const PatchSystem& system, const CString& cdDrive, const CSt
     if (static_cast<double>(freeBytes) < MIN_TEMP_FREE_BYTES)
         return false;
     const ULONGLONG clusterBytes = ClusterBytesOf(tempDrive + "\\");
-    if (!MeasureCdCopy(cdDrive + "\\", clusterBytes, copyBytes))
+    // Asking for room for everything, hidden files too, is harmless; the progress counts what
+    // xcopy copies.
+    ULONGLONG cdBytes = 0;
+    if (!MeasureCdCopy(cdDrive + "\\", clusterBytes, cdBytes, copyBytes))
         return false;
-    const ULONGLONG needed = copyBytes + RoundUpToClusters(scriptBytes, clusterBytes);
+    const ULONGLONG needed = cdBytes + RoundUpToClusters(scriptBytes, clusterBytes);
     return needed <= static_cast<ULONGLONG>(freeBytes);
 }

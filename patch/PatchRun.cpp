@@ -192,42 +192,40 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     waitDlg.UpdateWindow();
     dlg.EnableWindow(FALSE);
 
-    const BatchWaitResult waited = WaitForBatch(batchRun, waitDlg, tempDrive, copyBytes);
+    const BatchWaitResult waited = WaitForBatch(system, batchRun, waitDlg, tempDrive, copyBytes);
     // The batch file tells whether the product's setup started from a complete copy.
-    const DWORD exitCode = BatchExitCode(batchRun.m_process);
+    const bool bPatched =
+        waited == BatchWaitResult::Ended && BatchExitCode(batchRun.m_process) == kBatchExitPatched;
     batch.Release();
     script.Release();
-    if (waited == BatchWaitResult::Stopped) {
-        // Nothing of the product ran: the copy goes, and the user may start again.
-        waitDlg.ShowStep(CWaitDlg::StepCleanUp);
-        waitDlg.UpdateWindow();
-        const char* pszForeign = nullptr;
-        const LeftoversResult removed = copy.Remove(pszForeign);
-        waitDlg.CloseWindow();
-        waitDlg.DestroyWindow();
-        host.busy = false;
+    // What the batch file's clean-up could not delete (a file still in use) keeps its record, and
+    // the next run offers to remove it. A stopped run's copy goes now: nothing of the product ran.
+    copy.Prune();
+    const char* pszForeign = nullptr;
+    const bool bLeftovers =
+        waited == BatchWaitResult::Stopped && copy.Remove(pszForeign) != LeftoversResult::Removed;
+    const bool bRecorded = !bPatched || RecordCdPath(system, cdDrive) != CdPathResult::Failed;
+
+    host.busy = false;
+    // The main dialog takes the focus back before the wait window goes, so that the message that
+    // follows opens in front of it, not behind another program's window.
+    if (!bPatched || !bRecorded)
         dlg.EnableWindow(TRUE);
+    waitDlg.DestroyWindow();
+
+    if (waited == BatchWaitResult::Stopped) {
         ShowMessage(dlg, IDS_INSTALL_CANCELLED);
-        // What could not go keeps the stamp, and the next run offers to remove it.
-        if (removed != LeftoversResult::Removed)
+        if (bLeftovers)
             ShowMessage(dlg, IDS_LEFTOVERS_REMAIN);
         return false;
     }
-    // What the batch file's clean-up could not delete (a file still in use) keeps its record, and
-    // the next run offers to remove it.
-    copy.Prune();
-
-    waitDlg.CloseWindow();
-    waitDlg.DestroyWindow();
-    host.busy = false;
-
-    if (exitCode != kBatchExitPatched) {
+    if (!bPatched) {
         // Nothing was installed: the user may choose another disk, or end.
-        dlg.EnableWindow(TRUE);
         ShowMessage(dlg, IDS_COPY_FAILED);
         return false;
     }
-    RecordCdPath(cdDrive);
+    if (!bRecorded)
+        ShowMessageNaming(dlg, IDS_CDPATH_NOT_RECORDED, cdDrive);
     // The framework's own OK handling, not the dialog's confirming one: the run is complete.
     dlg.CDialog::OnOK();
     return true;

@@ -1,11 +1,13 @@
 #include "PatchSystem.h"
 
 #include "BatchProcess.h"
+#include "framework/Handle.h"
 #include "framework/Module.h"
 #include "support/AdminSecurity.h"
 #include "support/CodePages.h"
 
 #include <aclapi.h>
+#include <tlhelp32.h>
 
 namespace {
 
@@ -81,11 +83,31 @@ HANDLE RealCreateEntry(const char* pszPath, bool bFolder, SECURITY_ATTRIBUTES* s
                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
+LONG RealSetStringValue(HKEY hKey, const char* pszName, const CString& text) {
+    // REG_SZ data carries its terminating NUL, so every reader gets a terminated text.
+    return ::RegSetValueExA(hKey, pszName, 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(static_cast<const char*>(text)),
+                            static_cast<DWORD>(text.GetLength() + 1));
+}
+
+bool RealListProcesses(std::vector<ProcessEntry>& processes) {
+    processes.clear();
+    const CHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    if (!snapshot.IsValid() || !::Process32First(snapshot, &entry))
+        return false;
+    do
+        processes.push_back({entry.th32ProcessID, entry.th32ParentProcessID});
+    while (::Process32Next(snapshot, &entry));
+    return true;
+}
+
 } // namespace
 
 const PatchSystem& RealPatchSystem() {
-    static const PatchSystem system = {RealModuleFileName, RealShortPathName, RealFreeBytes,
-                                       StartBatchFile,     RealFileOwner,     RealVolumeFlags,
-                                       RealCreateEntry};
+    static const PatchSystem system = {RealModuleFileName, RealShortPathName,  RealFreeBytes,
+                                       StartBatchFile,     RealFileOwner,      RealVolumeFlags,
+                                       RealCreateEntry,    RealSetStringValue, RealListProcesses};
     return system;
 }

@@ -8,6 +8,7 @@ struct CBatchProcess;
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // How the program's own path could be read.
 enum class ModulePathStatus {
@@ -18,6 +19,12 @@ enum class ModulePathStatus {
     NotNameable,
 };
 
+// A process as a snapshot of the system lists it.
+struct ProcessEntry {
+    DWORD processId;
+    DWORD parentId;
+};
+
 struct PatchSystem {
     // The program's own file name in the ANSI code page; where the folder's name has characters
     // outside it, its short form.
@@ -26,8 +33,7 @@ struct PatchSystem {
     std::string (*GetShortPathName)(const std::string& path);
     // Bytes available to the caller on the disk of pszRoot; false when the query fails.
     bool (*GetFreeBytes)(const char* pszRoot, LONGLONG& freeBytes);
-    // Starts the batch file hidden, in a job where the system allows one; false when it could
-    // not be started.
+    // Starts the batch file hidden; false when it could not be started.
     bool (*StartBatchFile)(const CString& batchPath, CBatchProcess& batch);
     // The owner of the entry open as hEntry (at pszPath) as a SID's text (S-1-5-32-544), read
     // through the handle; false when it cannot be read.
@@ -40,6 +46,11 @@ struct PatchSystem {
     // writing and deleting, shared only for reading; for a folder, one that reads its attributes.
     // INVALID_HANDLE_VALUE, with the system's error, when it cannot be made.
     HANDLE (*CreateEntry)(const char* pszPath, bool bFolder, SECURITY_ATTRIBUTES* security);
+    // Sets the REG_SZ value pszName of the open key to text; answers the system's error code.
+    LONG (*SetStringValue)(HKEY hKey, const char* pszName, const CString& text);
+    // Every process of the system with its parent's id, as a snapshot shows them; false when no
+    // snapshot can be taken.
+    bool (*ListProcesses)(std::vector<ProcessEntry>& processes);
 };
 
 const PatchSystem& RealPatchSystem();

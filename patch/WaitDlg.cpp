@@ -81,7 +81,7 @@ void CWaitDlg::OnCancel() {
 bool CWaitDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
     switch (message) {
     case WM_SHOWWINDOW:
-        lResult = Default();
+        RequestDefaultHandling();
         return true;
     case WM_CLOSE:
         OnCancel(); // never closes the window itself

@@ -19,6 +19,21 @@ CString SystemXcopyPath() {
     return SystemFolder() + "\\xcopy.exe";
 }
 
+CString SystemRunFolder() {
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    using GetSystemWow64DirectoryAFn = UINT(WINAPI*)(LPSTR, UINT);
+    // Both missing on Windows XP before SP2 and on 32-bit systems that know no WOW64.
+    static const auto isWow64 = KernelProc<IsWow64ProcessFn>("IsWow64Process");
+    static const auto wow64Folder =
+        KernelProc<GetSystemWow64DirectoryAFn>("GetSystemWow64DirectoryA");
+    BOOL bWow64 = FALSE;
+    if (!isWow64 || !isWow64(::GetCurrentProcess(), &bWow64) || !bWow64)
+        return SystemFolder();
+    char folder[MAX_PATH] = {};
+    const UINT length = wow64Folder ? wow64Folder(folder, MAX_PATH) : 0;
+    return length > 0 && length < MAX_PATH ? CString(folder, static_cast<int>(length)) : CString();
+}
+
 DWORD_PTR ShellGetFileInfo(const char* pszPath, DWORD dwFileAttributes, SHFILEINFOA* psfi,
                            UINT cbFileInfo, UINT uFlags) {
     // Loaded once and kept: the shell's image lists live as long as shell32 does.

@@ -32,3 +32,8 @@ public:
 private:
     bool m_bInitialised = false;
 };
+
+// The folder the system's programs that this process starts by the system folder's name really
+// run from: on 64-bit Windows a 32-bit process's system32 is the WOW64 folder (SysWOW64), which
+// process image names report. Empty when it cannot be asked.
+CString SystemRunFolder();

@@ -82,7 +82,7 @@ POINT IconPositionInClient(int clientWidth, int clientHeight, int iconWidth, int
 
 void CInstallDlg::OnPaint() {
     if (!IsIconic()) {
-        Default();
+        RequestDefaultHandling();
         return;
     }
     CPaintDC dc(this);
@@ -104,7 +104,8 @@ BOOL CInstallDlg::OnSetCursor(HWND hWnd, UINT nHitTest, UINT message) {
         ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
         return TRUE;
     }
-    return static_cast<BOOL>(Default());
+    RequestDefaultHandling();
+    return FALSE;
 }
 
 void CInstallDlg::OnNext() {

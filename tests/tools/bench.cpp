@@ -74,8 +74,8 @@ int Batch(const char* batch) {
 
 int Walk(const char* cdRoot) {
     const double start = Now();
-    ULONGLONG bytes = 0;
-    if (!MeasureCdCopy(cdRoot, 4096, bytes))
+    ULONGLONG bytes = 0, copied = 0;
+    if (!MeasureCdCopy(cdRoot, 4096, bytes, copied))
         return 1;
     std::printf("walk %.1f\n", Now() - start);
     return 0;

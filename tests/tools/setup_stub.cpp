@@ -56,7 +56,14 @@ int main() {
     }
     std::fclose(out);
 
-    if (const char* sleepMs = std::getenv("STUB_SLEEP_MS"))
+    if (const char* sleepMs = std::getenv("STUB_SLEEP_MS")) {
         ::Sleep(static_cast<DWORD>(std::atoi(sleepMs)));
+        // Only a stub that was not ended says so.
+        if (FILE* end =
+                std::fopen(recordPath && *recordPath ? recordPath : "C:\\stub-record.txt", "a")) {
+            std::fprintf(end, "ended=slept\n");
+            std::fclose(end);
+        }
+    }
     return 0;
 }

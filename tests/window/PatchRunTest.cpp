@@ -87,9 +87,35 @@ HANDLE TestCreateEntry(const char* pszPath, bool bFolder, SECURITY_ATTRIBUTES* s
     }
     return RealPatchSystem().CreateEntry(pszPath, bFolder, security);
 }
-const PatchSystem kTestSystem = {TestModuleFileName, TestShortPathName, TestFreeBytes,
-                                 TestStartBatchFile, TestFileOwner,     TestVolumeFlags,
-                                 TestCreateEntry};
+// The registry refuses the value (the key is there).
+bool g_refuseValue = false;
+LONG TestSetStringValue(HKEY hKey, const char* pszName, const CString& text) {
+    return g_refuseValue ? ERROR_ACCESS_DENIED
+                         : RealPatchSystem().SetStringValue(hKey, pszName, text);
+}
+// The product's setup is missing from every snapshot, as if its start had been missed.
+bool g_hideSetup = false;
+bool TestListProcesses(std::vector<ProcessEntry>& processes) {
+    if (!RealPatchSystem().ListProcesses(processes))
+        return false;
+    std::vector<ProcessEntry> shown;
+    for (const ProcessEntry& entry : processes) {
+        HANDLE hProcess = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.processId);
+        char image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        const bool bSetup = hProcess && ::QueryFullProcessImageNameA(hProcess, 0, image, &size) &&
+                            std::string(image).find("\\Disk1\\setup.exe") != std::string::npos;
+        if (hProcess)
+            ::CloseHandle(hProcess);
+        if (!(g_hideSetup && bSetup))
+            shown.push_back(entry);
+    }
+    processes = shown;
+    return true;
+}
+const PatchSystem kTestSystem = {TestModuleFileName, TestShortPathName,  TestFreeBytes,
+                                 TestStartBatchFile, TestFileOwner,      TestVolumeFlags,
+                                 TestCreateEntry,    TestSetStringValue, TestListProcesses};
 
 const char kRecordPath[] = "C:\\records\\stub.txt";
 
@@ -123,6 +149,8 @@ protected:
         g_noAclRoot.clear();
         g_unreadableFlagsRoot.clear();
         g_refusedEntryPath.clear();
+        g_refuseValue = false;
+        g_hideSetup = false;
         for (const char* drive :
              {drives::kFixed, drives::kFixedSecond, drives::kFixedExact, drives::kFixedShared}) {
             RemoveCdEntriesFrom(drive);
@@ -218,7 +246,7 @@ TEST_F(PatchRunTest, WithoutTheSettingsKeyNothingIsRecordedAndNothingIsSaid) {
 TEST_F(PatchRunTest, CdPathGoesToTheRegistryViewOfTheProductsOwn32BitSetup) {
     // Both views hold the key: only the 32-bit one gets the value (a 32-bit prefix has one view).
     ASSERT_TRUE(SettingsKeyCreate(true, true));
-    RecordCdPath("D:");
+    EXPECT_EQ(CdPathResult::Recorded, RecordCdPath(kTestSystem, "D:"));
     ExpectCdPathRecorded("D:");
     std::string cdPath;
     DWORD type;
@@ -226,9 +254,77 @@ TEST_F(PatchRunTest, CdPathGoesToTheRegistryViewOfTheProductsOwn32BitSetup) {
     // A key in the other view only is not the product's: nothing is recorded anywhere.
     SettingsKeyDelete();
     ASSERT_TRUE(SettingsKeyCreate(false, true));
-    RecordCdPath("E:");
+    EXPECT_EQ(CdPathResult::NoKey, RecordCdPath(kTestSystem, "E:"));
     EXPECT_FALSE(ReadCdPath(cdPath, type));
     EXPECT_FALSE(ReadCdPathOutsideTheProductView(cdPath, type));
+}
+
+TEST_F(PatchRunTest, EachFailureAroundTheBatchFileNamesItsOwnCause) {
+    struct Case {
+        const char* why;
+        std::function<void()> arrange;
+        INT_PTR result;
+        std::string message;
+        bool bSetupRan;
+    } cases[] = {
+        {"the temp disk refuses the stamp",
+         [] { g_refusedEntryPath = std::string("C:\\") + kRunStampName; }, IDABORT,
+         "Auf dem Laufwerk C: k\xF6nnen die tempor\xE4ren Dateien nicht angelegt werden. Bitte "
+         "w\xE4hlen Sie ein anderes Laufwerk.",
+         false},
+        {"the temp disk refuses an entry of the copy", [] { g_refusedEntryPath = "C:\\Docs"; },
+         IDABORT,
+         "Auf dem Laufwerk C: k\xF6nnen die tempor\xE4ren Dateien nicht angelegt werden. Bitte "
+         "w\xE4hlen Sie ein anderes Laufwerk.",
+         false},
+        {"the registry refuses CDPath", [] { g_refuseValue = true; }, IDOK,
+         "Die NebuLark 5 wurde installiert, aber das CD-Laufwerk D: konnte nicht in der "
+         "Registrierung eingetragen werden. Bitte starten Sie die Installation erneut.",
+         true},
+    };
+    for (const Case& c : cases) {
+        const CaseTrace trace(c.why);
+        g_refusedEntryPath.clear();
+        g_refuseValue = false;
+        ::DeleteFileA(kRecordPath);
+        c.arrange();
+        UiDriver ui;
+        EXPECT_EQ(c.result, Run("D:\\", "C:\\", ui));
+        ASSERT_EQ(1u, ui.boxes().size());
+        EXPECT_EQ(c.message, ui.boxes()[0].text);
+        EXPECT_EQ(c.bSetupRan, !StubRecord().empty());
+        EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("C:"));
+        EXPECT_FALSE(PathExists(std::string("C:\\") + kRunStampName));
+    }
+}
+
+TEST_F(PatchRunTest, AbbrechenNeverEndsTheProductsSetupEvenWhereItsStartWasMissed) {
+    // A copy that runs for seconds is seen for certain, and "Abbrechen" is offered with it.
+    if (!DriveExists(drives::kCdSlow))
+        GTEST_SKIP() << "the slow CD K: needs a run as root with /dev/fuse";
+    g_hideSetup = true;
+    ::SetEnvironmentVariableA("STUB_SLEEP_MS", std::to_string(ScaledMs(3000)).c_str());
+    bool bAsked = false;
+    UiDriver ui;
+    ui.AnswerWith(IDYES);
+    ui.onTick = [&] {
+        HWND hWait = FindThreadDialog("Warning");
+        // The setup runs (the stub has written its record and sleeps); unseen, the copy's step
+        // stays and with it "Abbrechen".
+        if (bAsked || !hWait || StubRecord().empty())
+            return;
+        bAsked = true;
+        ASSERT_TRUE(::IsWindowEnabled(::GetDlgItem(hWait, IDCANCEL)));
+        ::PostMessageA(::GetDlgItem(hWait, IDCANCEL), BM_CLICK, 0, 0);
+    };
+    EXPECT_EQ(IDOK, Run("K:\\", "C:\\", ui));
+    ASSERT_TRUE(bAsked);
+    ASSERT_EQ(2u, ui.boxes().size());
+    EXPECT_EQ(LoadResString(IDS_CONFIRM_STOP_COPY).str(), ui.boxes()[0].text);
+    EXPECT_EQ(LoadResString(IDS_TOO_LATE_TO_STOP).str(), ui.boxes()[1].text);
+    EXPECT_EQ(std::vector<std::string>{"slept"}, StubRecord()["ended"]) << "the setup was ended";
+    ExpectCompletedRun("c:\\patch\\", "K:", "C:", kRecordPath);
+    ExpectCdPathRecorded("K:");
 }
 
 TEST_F(PatchRunTest, StartedFromTheCdOnlyAsksToCopyItToTheHardDisk) {
@@ -497,7 +593,7 @@ const CdShape kCdShapes[] = {
     {"movies/intro.avi", "a file in a folder copied after Disk1"},
 };
 
-TEST(CdMeasureTest, SumsClustersOfFilesAndFolders) {
+TEST(CdMeasureTest, SumsClustersOfFilesAndFoldersAndTheCopyLeavesOutHiddenAndSystemOnes) {
     TempFolder cd;
     ASSERT_FALSE(cd.path().empty());
     // 50 folders of 60 files each, 1 to 60 bytes: each file takes one 4096-byte cluster.
@@ -508,10 +604,20 @@ TEST(CdMeasureTest, SumsClustersOfFilesAndFolders) {
             ASSERT_TRUE(WriteFileBytes(dir + "\\" + std::to_string(file), std::string(file, 'x')));
     }
     ASSERT_TRUE(WriteFileBytes(cd / "big", std::string(4097, 'x'))); // two clusters
-    ULONGLONG bytes = 0;
-    ASSERT_TRUE(MeasureCdCopy(cd.path().c_str(), 4096, bytes));
-    EXPECT_EQ((50ull + 3000ull + 2ull) * 4096ull, bytes);
-    EXPECT_FALSE(MeasureCdCopy("Q:\\", 4096, bytes)) << "a drive that cannot be read";
+    // What xcopy /E leaves out without /H: a hidden file, a system file, and a hidden folder with
+    // a file in it (five clusters).
+    for (const char* name : {"hidden.txt", "system.sys", "f0\\hidden.txt"})
+        ASSERT_TRUE(WriteFileBytes(cd / name, "x"));
+    ASSERT_TRUE(MakeFolder(cd / "secret"));
+    ASSERT_TRUE(WriteFileBytes(cd / "secret\\inside.txt", "x"));
+    for (const char* name : {"hidden.txt", "f0\\hidden.txt", "secret"})
+        ASSERT_TRUE(::SetFileAttributesA((cd / name).c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(::SetFileAttributesA((cd / "system.sys").c_str(), FILE_ATTRIBUTE_SYSTEM));
+    ULONGLONG bytes = 0, copied = 0;
+    ASSERT_TRUE(MeasureCdCopy(cd.path().c_str(), 4096, bytes, copied));
+    EXPECT_EQ((50ull + 3000ull + 2ull + 5ull) * 4096ull, bytes);
+    EXPECT_EQ((50ull + 3000ull + 2ull) * 4096ull, copied);
+    EXPECT_FALSE(MeasureCdCopy("Q:\\", 4096, bytes, copied)) << "a drive that cannot be read";
 }
 
 TEST_F(CopyFailureTest, ACdThatCannotFitIsRefusedBeforeAnythingIsWritten) {
