@@ -18,6 +18,10 @@ bool WriteBatchFile(const CString& batchPath, const CString& text, CHeldFile& ba
 }
 
 bool StartBatchFile(const CString& batchPath, CBatchProcess& batch) {
+    return StartBatchFileWithOutput(batchPath, batch, INVALID_HANDLE_VALUE);
+}
+
+bool StartBatchFileWithOutput(const CString& batchPath, CBatchProcess& batch, HANDLE hOutput) {
     // The system's own command interpreter, by its full path, not the .bat association, which
     // a user's HKEY_CURRENT_USER can redirect. /D: no AutoRun commands; /E:ON and /V:OFF: the
     // guard lines need command extensions, and a "!" in a folder name must stay a "!".
@@ -48,8 +52,8 @@ bool StartBatchFile(const CString& batchPath, CBatchProcess& batch) {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nul;
-    startup.hStdOutput = nul;
-    startup.hStdError = nul;
+    startup.hStdOutput = hOutput != INVALID_HANDLE_VALUE ? hOutput : nul.Get();
+    startup.hStdError = startup.hStdOutput;
     PROCESS_INFORMATION process = {};
     std::vector<char> buffer(commandLine.str().begin(), commandLine.str().end());
     buffer.push_back('\0');

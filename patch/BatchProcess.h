@@ -22,10 +22,12 @@ struct CBatchProcess {
     FILETIME m_created = {};
 };
 
-// Starts batchPath (a full path) hidden in the command interpreter, in the batch file's folder.
-// The product's setup runs unconfined: no job of the program's holds it. False when it could not
-// be started.
+// Starts batchPath (a full path) hidden in the command interpreter, in the batch file's folder,
+// with the NUL device as its standard handles. The product's setup runs unconfined: no job of the
+// program's holds it. False when it could not be started.
 bool StartBatchFile(const CString& batchPath, CBatchProcess& batch);
+// The same with hOutput (inheritable) as its output and error: the tests keep what it said.
+bool StartBatchFileWithOutput(const CString& batchPath, CBatchProcess& batch, HANDLE hOutput);
 
 // The exit status of the ended batch process; a status that cannot be read counts as a failed
 // copy.

@@ -40,6 +40,8 @@ done
 export STUB_RECORD='C:\records\setup-run.txt'
 
 echo "== install.exe in C:\\patch, the sample product CD in D:"
+# Compare it with a shipped one: the same sources give the same bytes (scripts/repro.sh).
+echo "   SHA-256 $(sha256sum <"$build/install.exe" | cut -c1-64)  ($(basename "$(dirname "$build/install.exe")")/install.exe, $(stat -c %s "$build/install.exe") bytes)"
 if [ -n "$interactive" ]; then
   echo "   the dialog is on your display ($DISPLAY); the job goes on when install.exe ends"
   timeout 3600 wine 'C:\patch\install.exe' </dev/null >/dev/null 2>&1 || true

@@ -4,7 +4,9 @@
 # X server of its own. Where the kernel runs no 32-bit code, the i686 suite runs through qemu
 # user-mode (registered for this run only); where that cannot be, the i686 program is checked by
 # reading its file from the x86_64 suite. INSTALL_ONLY_X86_64=1 takes that path on any host,
-# INSTALL_NO_QEMU=1 rules qemu out.
+# INSTALL_NO_QEMU=1 rules qemu out. Then it checks that install.exe builds byte for byte the same
+# from another folder (scripts/repro.sh) and that each guard of the batch file is held by a test
+# (scripts/mutants.sh).
 set -euo pipefail
 repo=$(dirname "$(dirname "$(readlink -f "$0")")")
 build=${BUILD_DIR:-$repo/build}
@@ -37,6 +39,15 @@ for arch in "${targets[@]}"; do
   read -r f _ _ _ _ total <<<"$line"
   passed=$((passed + total - f)) failed=$((failed + f))
   summary+=("$arch: $((total - f)) of $total passed")
+done
+# What CI proves beyond the suites: the exe a user gets is the one these sources build, and each
+# guard of the batch file is held by a test.
+for check in repro mutants; do
+  if bash "$repo/scripts/$check.sh"; then
+    passed=$((passed + 1)) summary+=("$check: passed")
+  else
+    status=1 failed=$((failed + 1)) summary+=("$check: FAILED")
+  fi
 done
 printf '[test] %s\n' "${summary[@]}"
 [ "$status" = 0 ] || [ "$failed" -gt 0 ] || failed=1

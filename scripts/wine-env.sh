@@ -11,7 +11,7 @@
 #   H: a second fixed disk               Z: the Unix root (Wine's own)
 #   S: fixed, 128 KiB (tmpfs)            T: fixed, exactly 680 MiB (tmpfs); only as root
 #   W: fixed, a world-writable root (mode 0777): every user may rename and delete there
-#   K: CD-ROM, the sample product CD with 24 MiB more in Disk1, read at 6 MiB/s through a FUSE
+#   K: CD-ROM, the sample product CD with 24 MiB more in Disk1\Daten, read at 6 MiB/s through a FUSE
 #      file system of the tests (a copy that takes seconds); only as root, with /dev/fuse
 
 WINE_SCRIPTS=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")
@@ -208,7 +208,10 @@ wine_make_drives() {
       { wine_log "make_sample_cd failed for ${pair%%:*}"; return 1; }
   done
   cp "$build/install.exe" "$drives/cd-nomarker/"
-  head -c $((SLOW_CD_EXTRA_MIB * 1048576)) /dev/zero >"$drives/cd-slow/Disk1/data2.cab"
+  # In a folder of Disk1: xcopy copies a folder's files before its subfolders, so a copy stopped
+  # during it has Disk1\setup.exe already.
+  mkdir -p "$drives/cd-slow/Disk1/Daten"
+  head -c $((SLOW_CD_EXTRA_MIB * 1048576)) /dev/zero >"$drives/cd-slow/Disk1/Daten/data2.cab"
 
   # Whatever an earlier run left at C:'s root.
   local c=$WINEPREFIX/drive_c name

@@ -151,7 +151,9 @@ void ExpectCompletedRun(const std::string& programFolder, const char* cdDrive,
     ASSERT_EQ(1u, record["exe"].size()) << "the setup stub did not run";
     EXPECT_STRCASEEQ((std::string(tempDrive) + "\\Disk1\\setup.exe").c_str(),
                      record["exe"][0].c_str());
+    ASSERT_EQ(1u, record["cwd"].size());
     EXPECT_STRCASEEQ((std::string(tempDrive) + "\\").c_str(), record["cwd"][0].c_str());
+    ASSERT_EQ(1u, record["cmdline"].size());
     EXPECT_NE(std::string::npos, record["cmdline"][0].find(" -noMSI"));
     EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()}, record["inx"]);
     EXPECT_EQ(std::vector<std::string>(), CdEntriesOn(tempDrive));

@@ -3,6 +3,7 @@
 #include "res/resource.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 std::string UnixPathToWine(std::string path) {
     for (char& ch : path)
@@ -27,10 +28,10 @@ TempFolder::TempFolder(const std::string& parent) {
         m_path = base + name;
         if (::CreateDirectoryA(m_path.c_str(), nullptr))
             break;
-        if (::GetLastError() != ERROR_ALREADY_EXISTS) {
-            m_path.clear();
-            break;
-        }
+        // Without its folder a test would write and delete at "\\x", the root of the current
+        // drive: it fails here, before anything is written.
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            throw std::runtime_error("TempFolder: " + m_path + " cannot be made");
     }
 }
 

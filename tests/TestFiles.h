@@ -6,7 +6,7 @@
 #include <string>
 
 // A fresh folder under the temporary folder (or under a given parent), removed with everything in
-// it when the object goes.
+// it when the object goes. One that cannot be made throws: the test fails before it writes.
 class TempFolder {
 public:
     explicit TempFolder(const std::string& parent = std::string());

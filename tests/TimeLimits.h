@@ -13,3 +13,11 @@ inline DWORD ScaledMs(DWORD ms) {
     const int scale = (n > 0 && n < sizeof value) ? std::atoi(value) : 1;
     return (ms == INFINITE || scale <= 1) ? ms : ms * static_cast<DWORD>(scale);
 }
+
+// The setup stub's sleep (STUB_SLEEP_MS), stretched like every other time of the tests: tests
+// look at the run while it sleeps.
+inline void SetStubSleepMs(DWORD ms) {
+    char text[16];
+    ::wsprintfA(text, "%lu", ScaledMs(ms));
+    ::SetEnvironmentVariableA("STUB_SLEEP_MS", text);
+}

@@ -104,7 +104,7 @@ protected:
         ASSERT_TRUE(
             ::CopyFileA(BinaryPath("install.exe").c_str(), "C:\\patch\\install.exe", FALSE));
         ::SetEnvironmentVariableA("STUB_RECORD", kRecordPath);
-        ::SetEnvironmentVariableA("STUB_SLEEP_MS", "1500");
+        SetStubSleepMs(1500);
         SettingsKeyDelete();
     }
     void TearDown() override {
@@ -270,33 +270,29 @@ TEST_F(EndToEndTest, AbbrechenDuringTheCopyStopsEverythingAndWeiterWorksAgain) {
     ExpectCdPathRecorded("K:");
 }
 
-TEST_F(EndToEndTest, ANameMadeByAnotherDuringTheRunIsNotReachedByTheCleanUp) {
+TEST_F(EndToEndTest, ANameOfTheCopyCannotBeTakenByAnotherDuringTheRun) {
     ASSERT_TRUE(SettingsKeyCreate());
+    std::string cdFile;
+    ASSERT_TRUE(ReadFileBytes("D:\\Readme.txt", cdFile));
     RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
     ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
     HWND hDlg = program.WaitForDialog(kPatchCaption);
     ASSERT_NE(nullptr, hDlg);
     Click(::GetDlgItem(hDlg, IDC_NEXT));
-    // While the product's setup runs, someone makes a folder of a CD file's name at the root
-    // and puts a file of theirs in it, for the clean-up's "del /Q Readme.txt" to find.
     for (int i = 0; i < 400 && ReadStubRecord(kRecordPath).empty(); ++i)
         ::Sleep(25);
     ASSERT_FALSE(ReadStubRecord(kRecordPath).empty()) << "the setup never started";
-    const bool made = ::CreateDirectoryA("C:\\Readme.txt", nullptr) != FALSE;
-    if (made) {
-        ASSERT_TRUE(WriteFileBytes("C:\\Readme.txt\\mine.txt", "someone's own"));
-    } else {
-        // The program made the name its own before the copy: it cannot be taken.
-        const DWORD attributes = ::GetFileAttributesA("C:\\Readme.txt");
-        EXPECT_NE(INVALID_FILE_ATTRIBUTES, attributes);
-        EXPECT_FALSE(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
+    // While the product's setup runs, someone tries to make a folder of a CD file's name at the
+    // root, for the clean-up's "del /Q Readme.txt" to reach into. The program made the name its
+    // own before the copy: it cannot be taken, and the copy stays as it was.
+    EXPECT_FALSE(::CreateDirectoryA("C:\\Readme.txt", nullptr));
+    EXPECT_EQ(DWORD(ERROR_ALREADY_EXISTS), ::GetLastError());
+    std::string copied;
+    EXPECT_TRUE(ReadFileBytes("C:\\Readme.txt", copied));
+    EXPECT_EQ(cdFile, copied);
     ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
-    if (made) {
-        EXPECT_TRUE(PathExists("C:\\Readme.txt\\mine.txt")) << "the clean-up deleted it";
-    }
+    EXPECT_FALSE(PathExists("C:\\Readme.txt")) << "the clean-up left the program's copy";
     ExpectCdPathRecorded("D:");
-    RemoveTree("C:\\Readme.txt");
 }
 
 TEST_F(EndToEndTest, LeftoversWithAFileInUseKeepTheStampUntilTheyCanAllGo) {

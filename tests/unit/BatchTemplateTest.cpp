@@ -147,16 +147,6 @@ TEST(BatchTemplateTest, EveryPlaceholderIsReplacedAsOftenAsItOccurs) {
     EXPECT_EQ(2, Count(expanded, "\"S:\\sys\\xcopy.exe\" /Y "));
 }
 
-TEST(BatchTemplateTest, EachExpansionStartsFromTheUntouchedTemplate) {
-    const CString before = g_strBatchTemplate;
-    ExpandBatchTemplate("D:", "C:", "c:\\a\\setup.inx", 192437);
-    const std::string second = ExpandBatchTemplate("E:", "H:", "c:\\b\\setup.inx", 192437).str();
-    EXPECT_TRUE(before == g_strBatchTemplate);
-    EXPECT_EQ(std::string::npos, second.find("D:"));
-    EXPECT_EQ(std::string::npos, second.find("c:\\a"));
-    EXPECT_NE(std::string::npos, second.find("\"E:\\*.*\""));
-}
-
 TEST(BatchTemplateTest, APercentOfTheScriptPathIsDoubledForTheCommandInterpreter) {
     const std::string expanded =
         ExpandBatchTemplate("D:", "C:", "c:\\100%\\setup.inx", 192437).str();

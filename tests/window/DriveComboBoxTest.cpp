@@ -83,6 +83,7 @@ std::vector<std::string> ExpectedFixedRoots() {
         roots.push_back("S:\\");
     if (DriveExists(drives::kFixedExact))
         roots.push_back("T:\\");
+    roots.push_back("W:\\"); // a root every user may rearrange
     roots.push_back("Z:\\"); // Wine's view of the Unix root
     return roots;
 }

@@ -1,6 +1,7 @@
 // The real main dialog in a real window: its look, its lists, how it ends, its cursor.
 #include "TestDrives.h"
 #include "TestFiles.h"
+#include "TimeLimits.h"
 #include "UiDriver.h"
 
 #include "app/AdminRights.h"
@@ -243,7 +244,7 @@ TEST(InstallDlgTest, WeiterRunsThePatchWithTheWaitCursorAndEndsTheDialog) {
         RemoveTree(std::string("C:\\") + name);
     MakeFolder("C:\\records");
     ::SetEnvironmentVariableA("STUB_RECORD", "C:\\records\\dlg.txt");
-    ::SetEnvironmentVariableA("STUB_SLEEP_MS", "3500");
+    SetStubSleepMs(3500);
     CInstallDlg dlg;
     UiDriver ui;
     int busyTicks = 0;

@@ -54,8 +54,18 @@ bool TestFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
     }
     return RealPatchSystem().GetFreeBytes(pszRoot, freeBytes);
 }
+// What the batch file said, for a test that fails (the program itself sends it nowhere).
+const char kBatchOutputPath[] = "C:\\records\\batch-output.txt";
 bool TestStartBatchFile(const CString& batchPath, CBatchProcess& batch) {
-    return !g_failStart && StartBatchFile(batchPath, batch);
+    if (g_failStart)
+        return false;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE hOutput = ::CreateFileA(kBatchOutputPath, GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                   CREATE_ALWAYS, 0, nullptr);
+    const bool bStarted = StartBatchFileWithOutput(batchPath, batch, hOutput);
+    if (hOutput != INVALID_HANDLE_VALUE)
+        ::CloseHandle(hOutput);
+    return bStarted;
 }
 // The entry at this path is another account's, as an unprivileged user's entry on a data disk
 // would be owned; every other entry answers its real owner.
@@ -168,6 +178,15 @@ protected:
         ASSERT_TRUE(SettingsKeyCreate());
     }
     void TearDown() override {
+        // A failed run tells what the program knew: its messages, the step it had reached, and
+        // what the batch file said.
+        if (HasFailure()) {
+            std::string output;
+            ReadFileBytes(kBatchOutputPath, output);
+            std::printf(
+                "the last run's messages:%s\nits last step: %s\nthe batch file's output:\n%s\n",
+                m_messages.c_str(), m_lastStep.c_str(), output.c_str());
+        }
         RemoveTree("C:\\patch");
         RemoveTree("C:\\records");
         SettingsKeyDelete();
@@ -179,13 +198,20 @@ protected:
         const INT_PTR result = dlg.DoModal();
         EXPECT_FALSE(ui.timedOut()) << "the dialog had to be ended by the deadline";
         EXPECT_FALSE(dlg.m_bBusy);
+        m_messages.clear();
+        for (const SeenMessageBox& box : ui.boxes())
+            m_messages += "\n  " + box.text;
+        m_lastStep = ui.lastStep();
         return result;
     }
+
+    std::string m_messages;
+    std::string m_lastStep;
 };
 
 TEST_F(PatchRunTest, RunFromTheFixedDiskCopiesTheCdRunsSetupWithOurScriptAndCleansUp) {
     ASSERT_TRUE(SettingsKeyCreate());
-    ::SetEnvironmentVariableA("STUB_SLEEP_MS", "1500");
+    SetStubSleepMs(1500);
     bool sawWait = false, waitTextOk = false, hostDisabled = false, busy = false;
     // While the setup runs, Escape, Enter and the close command leave the wait window as it is.
     bool keysSent = false, shownAfterKeys = false;
@@ -303,7 +329,7 @@ TEST_F(PatchRunTest, AbbrechenNeverEndsTheProductsSetupEvenWhereItsStartWasMisse
     if (!DriveExists(drives::kCdSlow))
         GTEST_SKIP() << "the slow CD K: needs a run as root with /dev/fuse";
     g_hideSetup = true;
-    ::SetEnvironmentVariableA("STUB_SLEEP_MS", std::to_string(ScaledMs(3000)).c_str());
+    SetStubSleepMs(3000);
     bool bAsked = false;
     UiDriver ui;
     ui.AnswerWith(IDYES);
@@ -420,10 +446,11 @@ TEST_F(PatchRunTest, AScriptThatCannotBeWrittenBesideTheProgramNamesItsFolder) {
         {"C:\\patch\\locked\\install.exe", "c:\\patch\\locked", "setup.inx cannot be replaced"},
         {"S:\\install.exe", "s:\\", "the disk is too small for the script"},
     };
+    const bool bSmallDisk = DriveExists(drives::kFixedSmall);
     for (const Case& c : cases) {
         const CaseTrace trace(c.why);
-        if (c.modulePath[0] == 'S' && !DriveExists(drives::kFixedSmall))
-            continue; // the 128 KiB tmpfs disk S: needs a run as root
+        if (c.modulePath[0] == 'S' && !bSmallDisk)
+            break; // the last case; reported as skipped below
         g_modulePath = c.modulePath;
         UiDriver ui;
         EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
@@ -432,6 +459,8 @@ TEST_F(PatchRunTest, AScriptThatCannotBeWrittenBesideTheProgramNamesItsFolder) {
         ExpectOnlyMessage(ui, IDS_FOLDER_NOT_WRITABLE, expected.str());
         EXPECT_NE(std::string::npos, ui.boxes()[0].text.find(c.folder));
     }
+    if (!bSmallDisk)
+        GTEST_SKIP() << "the small disk's case: the 128 KiB tmpfs disk S: needs a run as root";
     EXPECT_FALSE(PathExists("S:\\setup.inx")) << "a partial script is left";
 }
 
@@ -544,23 +573,37 @@ protected:
         ASSERT_TRUE(WriteFileBytes("T:\\Eigene\\Brief.txt", "the user's own letter"));
     }
     void TearDown() override {
+        if (!m_hiddenFile.empty())
+            ::MoveFileA((m_hiddenFile + ".hidden").c_str(), m_hiddenFile.c_str());
+        m_hiddenFile.clear();
         if (!m_bigFile.empty()) {
             if (m_saved.empty())
                 ::DeleteFileA(m_bigFile.c_str());
             else
                 WriteFileBytes(m_bigFile, m_saved);
         }
+        m_bigFile.clear();
+        m_saved.clear();
         ::DeleteFileA("T:\\mein.inx");
         RemoveTree("T:\\Eigene");
         RemoveCdEntriesFrom("T:");
         PatchRunTest::TearDown();
     }
-    // Makes (or grows) the CD's file at relative to 750 MiB.
-    void MakeBigCdFile(const std::string& relative) {
-        m_bigFile = BinaryPath("wine/drives/cd-good/" + relative);
-        for (char& ch : m_bigFile)
+    static std::string CdFilePath(const std::string& relative) {
+        std::string path = BinaryPath("wine/drives/cd-good/" + relative);
+        for (char& ch : path)
             if (ch == '/')
                 ch = '\\';
+        return path;
+    }
+    // Takes the CD's file at relative away until the test ends.
+    void HideCdFile(const std::string& relative) {
+        m_hiddenFile = CdFilePath(relative);
+        ASSERT_TRUE(::MoveFileA(m_hiddenFile.c_str(), (m_hiddenFile + ".hidden").c_str()));
+    }
+    // Makes (or grows) the CD's file at relative to 750 MiB.
+    void MakeBigCdFile(const std::string& relative) {
+        m_bigFile = CdFilePath(relative);
         ReadFileBytes(m_bigFile, m_saved);
         HANDLE h =
             ::CreateFileA(m_bigFile.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
@@ -581,6 +624,7 @@ protected:
 
     std::string m_bigFile;
     std::string m_saved;
+    std::string m_hiddenFile;
 };
 
 struct CdShape {
@@ -635,12 +679,17 @@ TEST_F(CopyFailureTest, ACdThatCannotFitIsRefusedBeforeAnythingIsWritten) {
 }
 
 TEST_F(CopyFailureTest, ACopyThatFailsInsideTheBatchFileIsReportedAndCleanedUp) {
-    // The space check believes in 100 GiB, so the batch file itself meets the full disk.
+    // The space check believes in 100 GiB, so the batch file itself meets the full disk; the
+    // last case's CD lacks its setup, which the copy cannot tell.
     g_freeSpace = FreeSpace::Fixed;
     g_freeBytes = 100LL << 30;
-    for (const CdShape& shape : {kCdShapes[0], kCdShapes[1]}) {
+    const CdShape withoutSetup = {nullptr, "the CD's Disk1 holds no setup.exe"};
+    for (const CdShape& shape : {kCdShapes[0], kCdShapes[1], withoutSetup}) {
         const CaseTrace trace(shape.why);
-        MakeBigCdFile(shape.bigFile);
+        if (shape.bigFile)
+            MakeBigCdFile(shape.bigFile);
+        else
+            HideCdFile("Disk1/setup.exe");
         UiDriver ui;
         EXPECT_EQ(IDABORT, Run("D:\\", "T:\\", ui));
         ExpectOnlyMessage(ui, IDS_COPY_FAILED);
@@ -791,7 +840,7 @@ TEST_F(PatchRunTest, ATempDiskWithoutAclsIsRefusedWhereTheSystemDiskKeepsThem) {
 }
 
 TEST_F(PatchRunTest, ACopyStillInUseAtTheCleanUpKeepsTheStampAndTheNextRunOffersToRemoveIt) {
-    ::SetEnvironmentVariableA("STUB_SLEEP_MS", "1500");
+    SetStubSleepMs(1500);
     // While the product's setup runs, something opens a file of the copy and keeps it open, as
     // a virus scanner or a helper left running by the setup would.
     HANDLE hInUse = INVALID_HANDLE_VALUE;
@@ -870,7 +919,7 @@ TEST_F(PatchRunTest, AUsersOwnEntryWithACdNameOnTheTargetStopsTheRunAndIsKept) {
 }
 
 TEST_F(PatchRunTest, TheWaitSurvivesAThrowingHandlerAndAQuitMessage) {
-    ::SetEnvironmentVariableA("STUB_SLEEP_MS", "2500");
+    SetStubSleepMs(2500);
     PatchHostDlg* pHost = nullptr;
     bool posted = false;
     UiDriver ui;

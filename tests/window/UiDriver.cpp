@@ -1,5 +1,7 @@
 #include "UiDriver.h"
 
+#include "res/resource.h"
+
 #include "TimeLimits.h"
 
 #include <algorithm>
@@ -86,6 +88,8 @@ void UiDriver::Tick() {
         else
             ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
     }
+    if (HWND hWait = FindThreadDialog("Warning"))
+        m_lastStep = WindowText(::GetDlgItem(hWait, IDC_WAIT_STEP));
     if (onTick)
         onTick();
     if (static_cast<LONG>(::GetTickCount() - m_deadline) > 0 && !m_timedOut) {

@@ -34,6 +34,8 @@ public:
 
     const std::vector<SeenMessageBox>& boxes() const { return m_boxes; }
     bool timedOut() const { return m_timedOut; }
+    // The wait window's step line as last seen.
+    const std::string& lastStep() const { return m_lastStep; }
     int ticks() const { return m_ticks; }
 
 private:
@@ -48,6 +50,7 @@ private:
     bool m_inTick = false;
     std::vector<HWND> m_handled;
     std::vector<SeenMessageBox> m_boxes;
+    std::string m_lastStep;
 };
 
 // The top-level dialog of this thread whose caption is given, visible or not; null if none.
