@@ -3,39 +3,11 @@
 #include "framework/FileFind.h"
 #include "framework/SystemDlls.h"
 #include "support/AdminSecurity.h"
+#include "support/FreshFile.h"
 
 #include <aclapi.h>
 
 namespace {
-
-// ntdll's file information, the same on every Windows from XP on, declared here since the
-// headers of the SDK do not carry it for applications.
-struct IoStatusBlock {
-    union {
-        LONG status;
-        PVOID pointer;
-    };
-    ULONG_PTR information;
-};
-struct BasicInformation {
-    LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime; // 0: unchanged
-    ULONG attributes;                                                      // 0: unchanged
-};
-struct DispositionInformation {
-    BOOLEAN deleteFile;
-};
-const int kFileBasicInformation = 4;
-const int kFileDispositionInformation = 13;
-using NtSetInformationFileFn = LONG(NTAPI*)(HANDLE, IoStatusBlock*, PVOID, ULONG, int);
-
-bool SetInformation(HANDLE hEntry, void* pInformation, ULONG size, int informationClass) {
-    // No import library reaches it on Windows XP: looked up in ntdll, loaded in every process.
-    static const auto setInformationFile =
-        ProcOf<NtSetInformationFileFn>(::GetModuleHandleA("ntdll.dll"), "NtSetInformationFile");
-    IoStatusBlock status = {};
-    return setInformationFile &&
-           setInformationFile(hEntry, &status, pInformation, size, informationClass) >= 0;
-}
 
 bool IsRealFolder(const BY_HANDLE_FILE_INFORMATION& info) {
     return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -127,21 +99,6 @@ bool HasTrustedOwner(const PatchSystem& system, const CString& drive, const CStr
         return true; // FAT32: no entry has an owner
     std::string owner;
     return system.GetFileOwner(path, hEntry, owner) && IsTrustedSid(owner);
-}
-
-bool DeleteThroughHandle(HANDLE hEntry, DWORD attributes) {
-    // A read-only entry refuses deletion. Zero times leave the times as they are, and attributes
-    // of 0 would mean "unchanged" too: FILE_ATTRIBUTE_NORMAL stands for none.
-    if (attributes & FILE_ATTRIBUTE_READONLY) {
-        BasicInformation basic = {};
-        basic.attributes = attributes & ~FILE_ATTRIBUTE_READONLY;
-        if (basic.attributes == 0)
-            basic.attributes = FILE_ATTRIBUTE_NORMAL;
-        if (!SetInformation(hEntry, &basic, sizeof basic, kFileBasicInformation))
-            return false;
-    }
-    DispositionInformation disposition = {TRUE};
-    return SetInformation(hEntry, &disposition, sizeof disposition, kFileDispositionInformation);
 }
 
 bool RemoveEntry(const CString& path, const CEntryJudge& judge) {

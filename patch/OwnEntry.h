@@ -68,10 +68,6 @@ protected:
     ~CEntryJudge() = default;
 };
 
-// Marks the entry held as hEntry (opened for deletion) for deletion through that handle; a
-// read-only flag is taken off first, through the same handle. It goes with its last handle.
-bool DeleteThroughHandle(HANDLE hEntry, DWORD attributes);
-
 // Deletes the entry at path if judge says it is the program's, judged again through the handle
 // that deletes it. A real folder is emptied first, held meanwhile: everything below it is the
 // copy and goes, a link or junction as itself. What is in use stays, and so does every folder

@@ -1,5 +1,7 @@
 #include "RunStamp.h"
 
+#include "support/FreshFile.h"
+
 #include <cstdio>
 #include <cstdlib>
 

@@ -17,9 +17,13 @@ mkdir -p "$work/elsewhere/sources"
 git -C "$repo" ls-files -z | (cd "$repo" && xargs -0 cp --parents -t "$work/elsewhere/sources")
 
 build_product() { # source folder build folder arch
-  BUILD_REPO=$1 configure_target "$3" "$2" -DMINGW_THREADS=win32 -DINSTALL_BUILD_TESTS=OFF \
-    -DCMAKE_BUILD_TYPE=Release &&
-    cmake --build "$2" -j "$(nproc)" --target install_exe >/dev/null
+  local log=$work/build-$3.log
+  if ! { BUILD_REPO=$1 configure_target "$3" "$2" -DMINGW_THREADS=win32 -DINSTALL_BUILD_TESTS=OFF \
+      -DCMAKE_BUILD_TYPE=Release && cmake --build "$2" -j "$(nproc)" --target install_exe; } \
+      >"$log" 2>&1; then
+    tail -n 20 "$log" | sed 's/^/  | /'
+    return 1
+  fi
 }
 
 status=0

@@ -1,10 +1,62 @@
 #include "FreshFile.h"
 
+#include "framework/SystemDlls.h"
+
+namespace {
+
+// ntdll's file information, the same on every Windows from XP on, declared here since the
+// headers of the SDK do not carry it for applications.
+struct IoStatusBlock {
+    union {
+        LONG status;
+        PVOID pointer;
+    };
+    ULONG_PTR information;
+};
+struct BasicInformation {
+    LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime; // 0: unchanged
+    ULONG attributes;                                                      // 0: unchanged
+};
+struct DispositionInformation {
+    BOOLEAN deleteFile;
+};
+const int kFileBasicInformation = 4;
+const int kFileDispositionInformation = 13;
+using NtSetInformationFileFn = LONG(NTAPI*)(HANDLE, IoStatusBlock*, PVOID, ULONG, int);
+
+bool SetInformation(HANDLE hEntry, void* pInformation, ULONG size, int informationClass) {
+    // No import library reaches it on Windows XP: looked up in ntdll, loaded in every process.
+    static const auto setInformationFile =
+        ProcOf<NtSetInformationFileFn>(::GetModuleHandleA("ntdll.dll"), "NtSetInformationFile");
+    IoStatusBlock status = {};
+    return setInformationFile &&
+           setInformationFile(hEntry, &status, pInformation, size, informationClass) >= 0;
+}
+
+} // namespace
+
+bool DeleteThroughHandle(HANDLE hEntry, DWORD attributes) {
+    // A read-only entry refuses deletion. Zero times leave the times as they are, and attributes
+    // of 0 would mean "unchanged" too: FILE_ATTRIBUTE_NORMAL stands for none.
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        BasicInformation basic = {};
+        basic.attributes = attributes & ~FILE_ATTRIBUTE_READONLY;
+        if (basic.attributes == 0)
+            basic.attributes = FILE_ATTRIBUTE_NORMAL;
+        if (!SetInformation(hEntry, &basic, sizeof basic, kFileBasicInformation))
+            return false;
+    }
+    DispositionInformation disposition = {TRUE};
+    return SetInformation(hEntry, &disposition, sizeof disposition, kFileDispositionInformation);
+}
+
 bool WriteNewFile(const CString& path, const std::string& bytes, SECURITY_ATTRIBUTES* security) {
-    // Deleting a link removes the link, never what it points to.
+    // The program's own file name beside itself, which it writes anew on every run: whatever has
+    // the name (an earlier run's file) is replaced, as writing over it would; a link goes as a
+    // link, never what it points to.
     ::DeleteFileA(path);
-    CHandle file(::CreateFileA(path, GENERIC_WRITE, 0, security, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
+    CHandle file(::CreateFileA(path, GENERIC_WRITE | DELETE, 0, security, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid())
         return false;
     const DWORD count = static_cast<DWORD>(bytes.size());
@@ -12,12 +64,12 @@ bool WriteNewFile(const CString& path, const std::string& bytes, SECURITY_ATTRIB
     const bool bWritten =
         count == 0 ||
         (::WriteFile(file, bytes.data(), count, &written, nullptr) && written == count);
-    // A write that the system only reports when it flushes at the close counts too.
-    const bool bClosed = file.Close();
-    if (bWritten && bClosed)
-        return true;
-    // A half-written file must not be taken for a good one.
-    ::DeleteFileA(path);
+    // A write that the system reports only when it flushes counts too.
+    if (bWritten && ::FlushFileBuffers(file))
+        return file.Close();
+    // A half-written file must not be taken for a good one: it goes through the handle that made
+    // it, so nothing else of its name can.
+    DeleteThroughHandle(file, FILE_ATTRIBUTE_NORMAL);
     return false;
 }
 
@@ -53,7 +105,8 @@ bool CHeldFile::Write(const CString& path, const std::string& bytes) {
     std::string held;
     if (IsHeld() && ReadAll(m_hFile, bytes.size() + 1, held) && held == bytes)
         return true;
+    // What is there now is not what was written, and so not provably the program's: it stays.
+    // The run stops, and the next one replaces it.
     Release();
-    ::DeleteFileA(path);
     return false;
 }

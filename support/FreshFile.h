@@ -12,7 +12,7 @@
 
 // Creates path afresh with bytes: an existing file of that name is deleted first, then the file
 // is created new (never opened) and written through an unshared handle. security may be null.
-// False when any step fails; a file it created is removed again.
+// False when any step fails; a file it created is deleted again through that handle.
 bool WriteNewFile(const CString& path, const std::string& bytes, SECURITY_ATTRIBUTES* security);
 
 // A file the program wrote and holds open for reading, shared only for reading: nobody can
@@ -22,7 +22,8 @@ public:
     CHeldFile() = default;
 
     // Writes path afresh (WriteNewFile), opens it again to hold it, and checks that it holds
-    // exactly bytes. False when any step fails; a file it created is removed again.
+    // exactly bytes. False when any step fails; a file that holds other bytes by then is not
+    // provably the program's and stays.
     bool Write(const CString& path, const std::string& bytes);
     void Release() { m_hFile.Close(); }
     bool IsHeld() const { return m_hFile.IsValid(); }
@@ -30,3 +31,8 @@ public:
 private:
     CHandle m_hFile;
 };
+
+// Marks the entry open as hEntry (with DELETE, and FILE_WRITE_ATTRIBUTES where it is read-only)
+// for deletion through that very handle, on every Windows from XP on; a read-only flag is taken
+// off first, through the same handle. It goes with its last handle.
+bool DeleteThroughHandle(HANDLE hEntry, DWORD attributes);

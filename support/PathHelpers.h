@@ -46,6 +46,8 @@ DWORD FindNextEntry(FindRecord* record);
 // Ends the search, if one is open. Harmless when called again.
 void EndFind(FindRecord* record);
 
+// By name, for callers that own the folder: the patch run never calls them at a disk's root, where
+// it deletes only through handles that judged the entry (patch/OwnEntry.h).
 bool RemoveFile(const std::string& path);
 bool RenameFile(const std::string& oldPath, const std::string& newPath);
 
