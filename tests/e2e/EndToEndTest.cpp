@@ -20,6 +20,7 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -27,7 +28,17 @@ namespace {
 const char kRecordPath[] = "C:\\records\\e2e.txt";
 const std::string kStamp = std::string("C:\\") + kRunStampName;
 
-// A visible message box of the program with this text, waited for; null on timeout.
+// What the program shows now, for a test that fails: its message and the wait window's step.
+std::string Shows(const RemoteProgram& program) {
+    HWND hBox = program.WaitForMessageBox(kPatchCaption, 0);
+    HWND hWait = program.WaitForDialog("Warning", 0);
+    return "; it shows the message \"" + (hBox ? WindowText(::GetDlgItem(hBox, 0xFFFF)) : "") +
+           "\" and the step \"" + (hWait ? WindowText(::GetDlgItem(hWait, IDC_WAIT_STEP)) : "") +
+           "\"";
+}
+
+// A visible message box of the program with this text, waited for; null on timeout, when what
+// the program shows instead is printed.
 HWND WaitForMessage(const RemoteProgram& program, const std::string& text) {
     for (int i = 0; i < 100; ++i) {
         HWND hBox = program.WaitForMessageBox(kPatchCaption, 200);
@@ -35,6 +46,7 @@ HWND WaitForMessage(const RemoteProgram& program, const std::string& text) {
             return hBox;
         ::Sleep(50);
     }
+    std::printf("waited in vain for \"%s\"%s\n", text.c_str(), Shows(program).c_str());
     return nullptr;
 }
 
@@ -169,7 +181,8 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
             }
         }
     }
-    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+    ASSERT_EQ(0u, program.WaitForExit())
+        << "the program did not end after the run" << Shows(program);
 
     ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
 
@@ -221,7 +234,8 @@ TEST_F(EndToEndTest, WhileTheCdIsCopiedTheWaitWindowShowsHowFarAndThenTheSetup) 
     EXPECT_EQ(setup.high, setup.position) << "the copy is complete once the setup runs";
     EXPECT_FALSE(setup.canCancel) << "the setup runs: it has its own Cancel";
 
-    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+    ASSERT_EQ(0u, program.WaitForExit())
+        << "the program did not end after the run" << Shows(program);
     ExpectCompletedRun("c:\\patch\\", "K:", "C:", kRecordPath);
     ExpectCdPathRecorded("K:");
 }
@@ -265,7 +279,8 @@ TEST_F(EndToEndTest, AbbrechenDuringTheCopyStopsEverythingAndWeiterWorksAgain) {
 
     // Another try runs to its end.
     Click(::GetDlgItem(hDlg, IDC_NEXT));
-    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the second run";
+    ASSERT_EQ(0u, program.WaitForExit())
+        << "the program did not end after the second run" << Shows(program);
     ExpectCompletedRun("c:\\patch\\", "K:", "C:", kRecordPath);
     ExpectCdPathRecorded("K:");
 }
@@ -290,7 +305,8 @@ TEST_F(EndToEndTest, ANameOfTheCopyCannotBeTakenByAnotherDuringTheRun) {
     std::string copied;
     EXPECT_TRUE(ReadFileBytes("C:\\Readme.txt", copied));
     EXPECT_EQ(cdFile, copied);
-    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+    ASSERT_EQ(0u, program.WaitForExit())
+        << "the program did not end after the run" << Shows(program);
     EXPECT_FALSE(PathExists("C:\\Readme.txt")) << "the clean-up left the program's copy";
     ExpectCdPathRecorded("D:");
 }
@@ -325,7 +341,8 @@ TEST_F(EndToEndTest, LeftoversWithAFileInUseKeepTheStampUntilTheyCanAllGo) {
     hOffer = WaitForMessage(program, LoadResString(IDS_REMOVE_LEFTOVERS).str());
     ASSERT_NE(nullptr, hOffer);
     Click(::GetDlgItem(hOffer, IDYES));
-    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+    ASSERT_EQ(0u, program.WaitForExit())
+        << "the program did not end after the run" << Shows(program);
     ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
     EXPECT_FALSE(PathExists(kStamp));
     ExpectCdPathRecorded("D:");
@@ -343,7 +360,8 @@ TEST_F(EndToEndTest, AProgramFolderWithPercentSignsRunsToTheEnd) {
     HWND hDlg = program.WaitForDialog(kPatchCaption);
     ASSERT_NE(nullptr, hDlg);
     Click(::GetDlgItem(hDlg, IDC_NEXT));
-    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+    ASSERT_EQ(0u, program.WaitForExit())
+        << "the program did not end after the run" << Shows(program);
     ExpectCompletedRun("c:\\patch\\patch %temp% v2\\", "D:", "C:", kRecordPath);
     ExpectCdPathRecorded("D:");
 }
@@ -363,7 +381,8 @@ TEST_F(EndToEndTest, DllsPlacedBesideTheProgramAreNeverLoaded) {
     HWND hDlg = program.WaitForDialog(kPatchCaption);
     ASSERT_NE(nullptr, hDlg);
     Click(::GetDlgItem(hDlg, IDC_NEXT));
-    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+    ASSERT_EQ(0u, program.WaitForExit())
+        << "the program did not end after the run" << Shows(program);
     ExpectCdPathRecorded("D:");
     for (const char* name : names)
         EXPECT_FALSE(PathExists(std::string("C:\\patch\\") + name + ".dll.planted"))
@@ -424,7 +443,8 @@ TEST_F(EndToEndTest, AFolderTheAnsiCodePageCannotNameIsReachedThroughItsShortFor
     HWND hDlg = program.WaitForDialog(kPatchCaption);
     ASSERT_NE(nullptr, hDlg);
     Click(::GetDlgItem(hDlg, IDC_NEXT));
-    ASSERT_EQ(0u, program.WaitForExit()) << "the program did not end after the run";
+    ASSERT_EQ(0u, program.WaitForExit())
+        << "the program did not end after the run" << Shows(program);
     EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()}, ReadStubRecord(kRecordPath)["inx"]);
     ExpectCdPathRecorded("D:");
     for (const wchar_t* name : {L"\\temp.bat", L"\\setup.inx", L"\\install.exe"}) {
