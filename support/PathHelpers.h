@@ -65,7 +65,7 @@ std::string SearchFileInFolders(const std::string& fileName, const std::string& 
 
 // Deletes everything below folder, hidden and system entries included, and leaves the folder.
 // What the system refuses to delete stays, with every folder above it, without a word. An empty
-// folder string deletes nothing.
+// folder string deletes nothing. By name, like RemoveFile: the patch run never calls it.
 void EmptyFolderTree(std::string folder);
 
 // The drive ("C:", whatever the letter) or the network root ("\\server\share"), else empty.
