@@ -60,8 +60,9 @@ bool TestStartBatchFile(const CString& batchPath, CBatchProcess& batch) {
     if (g_failStart)
         return false;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE hOutput = ::CreateFileA(kBatchOutputPath, GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                   CREATE_ALWAYS, 0, nullptr);
+    // Every run of a test adds to it.
+    HANDLE hOutput = ::CreateFileA(kBatchOutputPath, FILE_APPEND_DATA, FILE_SHARE_READ, &inherit,
+                                   OPEN_ALWAYS, 0, nullptr);
     const bool bStarted = StartBatchFileWithOutput(batchPath, batch, hOutput);
     if (hOutput != INVALID_HANDLE_VALUE)
         ::CloseHandle(hOutput);
@@ -169,6 +170,11 @@ protected:
         RemoveTree("H:\\Tools");
         RemoveTree("C:\\patch");
         RemoveTree("C:\\records");
+        // What an earlier test left and cannot go (still in use) is said here, not taken for the
+        // program's failure.
+        for (const char* drive :
+             {drives::kFixed, drives::kFixedSecond, drives::kFixedExact, drives::kFixedShared})
+            ASSERT_EQ(std::vector<std::string>(), CdEntriesOn(drive)) << "left on " << drive;
         ASSERT_TRUE(MakeFolder("C:\\patch"));
         ASSERT_TRUE(MakeFolder("C:\\records"));
         ::SetEnvironmentVariableA("STUB_RECORD", kRecordPath);
@@ -183,9 +189,8 @@ protected:
         if (HasFailure()) {
             std::string output;
             ReadFileBytes(kBatchOutputPath, output);
-            std::printf(
-                "the last run's messages:%s\nits last step: %s\nthe batch file's output:\n%s\n",
-                m_messages.c_str(), m_lastStep.c_str(), output.c_str());
+            std::printf("the test's runs:%s\nwhat the batch files said:\n%s\n", m_runs.c_str(),
+                        output.c_str());
         }
         RemoveTree("C:\\patch");
         RemoveTree("C:\\records");
@@ -198,15 +203,14 @@ protected:
         const INT_PTR result = dlg.DoModal();
         EXPECT_FALSE(ui.timedOut()) << "the dialog had to be ended by the deadline";
         EXPECT_FALSE(dlg.m_bBusy);
-        m_messages.clear();
+        m_runs += "\n  ended with " + std::to_string(result) + ", the wait's last step \"" +
+                  ui.lastStep() + "\", messages:";
         for (const SeenMessageBox& box : ui.boxes())
-            m_messages += "\n  " + box.text;
-        m_lastStep = ui.lastStep();
+            m_runs += "\n    " + box.text;
         return result;
     }
 
-    std::string m_messages;
-    std::string m_lastStep;
+    std::string m_runs; // what each run of the test showed
 };
 
 TEST_F(PatchRunTest, RunFromTheFixedDiskCopiesTheCdRunsSetupWithOurScriptAndCleansUp) {
