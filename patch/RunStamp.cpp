@@ -17,23 +17,6 @@ CString RunStampPath(const CString& drive) {
     return drive + "\\" + kRunStampName;
 }
 
-bool ReadHeld(HANDLE hFile, std::string& text) {
-    text.assign(kMaxStampBytes + 1, '\0');
-    DWORD total = 0;
-    for (;;) {
-        DWORD read = 0;
-        if (!::ReadFile(hFile, &text[total], kMaxStampBytes + 1 - total, &read, nullptr))
-            return false;
-        if (read == 0)
-            break;
-        total += read;
-        if (total > kMaxStampBytes)
-            return false;
-    }
-    text.resize(total);
-    return true;
-}
-
 } // namespace
 
 bool HasRunStamp(const CString& drive) {
@@ -117,7 +100,8 @@ bool CRunStamp::TakeOver(const PatchSystem& system, const CString& drive) {
     // writes a plain file.
     if (!IsHeld() || !::GetFileInformationByHandle(m_file, &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-        !HasTrustedOwner(system, drive, m_path, m_file) || !ReadHeld(m_file, text)) {
+        !HasTrustedOwner(system, drive, m_path, m_file) ||
+        !ReadAll(m_file, kMaxStampBytes + 1, text) || text.size() > kMaxStampBytes) {
         m_file.Close();
         return false;
     }

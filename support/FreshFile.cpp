@@ -73,26 +73,6 @@ bool WriteNewFile(const CString& path, const std::string& bytes, SECURITY_ATTRIB
     return false;
 }
 
-namespace {
-
-// The whole content of an open file, up to limit bytes.
-bool ReadAll(HANDLE hFile, size_t limit, std::string& bytes) {
-    bytes.assign(limit, '\0');
-    size_t total = 0;
-    while (total < limit) {
-        DWORD read = 0;
-        if (!::ReadFile(hFile, &bytes[total], static_cast<DWORD>(limit - total), &read, nullptr))
-            return false;
-        if (read == 0)
-            break;
-        total += read;
-    }
-    bytes.resize(total);
-    return true;
-}
-
-} // namespace
-
 bool CHeldFile::Write(const CString& path, const std::string& bytes) {
     Release();
     if (!WriteNewFile(path, bytes, nullptr))
@@ -109,4 +89,19 @@ bool CHeldFile::Write(const CString& path, const std::string& bytes) {
     // The run stops, and the next one replaces it.
     Release();
     return false;
+}
+
+bool ReadAll(HANDLE hFile, size_t limit, std::string& bytes) {
+    bytes.assign(limit, '\0');
+    size_t total = 0;
+    while (total < limit) {
+        DWORD read = 0;
+        if (!::ReadFile(hFile, &bytes[total], static_cast<DWORD>(limit - total), &read, nullptr))
+            return false;
+        if (read == 0)
+            break;
+        total += read;
+    }
+    bytes.resize(total);
+    return true;
 }

@@ -36,3 +36,7 @@ private:
 // for deletion through that very handle, on every Windows from XP on; a read-only flag is taken
 // off first, through the same handle. It goes with its last handle.
 bool DeleteThroughHandle(HANDLE hEntry, DWORD attributes);
+
+// The whole content of an open file from where it stands, up to limit bytes, in bytes; false when
+// a read fails.
+bool ReadAll(HANDLE hFile, size_t limit, std::string& bytes);

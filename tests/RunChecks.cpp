@@ -177,21 +177,25 @@ void LayOutInterruptedRun(const std::string& drive) {
     }
 }
 
-std::vector<std::string> StampRecordNames(const std::string& drive) {
-    std::vector<std::string> names;
+std::string StampText(const std::string& drive) {
     const std::string path = drive + "\\" + kRunStampName;
     HANDLE hStamp = ::CreateFileA(path.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
     if (hStamp == INVALID_HANDLE_VALUE)
-        return names;
+        return std::string();
     char buffer[16384];
     DWORD read = 0;
     const BOOL bRead = ::ReadFile(hStamp, buffer, sizeof buffer, &read, nullptr);
     ::CloseHandle(hStamp);
+    return std::string(buffer, bRead ? read : 0);
+}
+
+std::vector<std::string> StampRecordNames(const std::string& drive) {
     std::string header;
     std::vector<StampRecord> records;
-    ParseStamp(std::string(buffer, bRead ? read : 0), header, records);
+    ParseStamp(StampText(drive), header, records);
+    std::vector<std::string> names;
     for (const StampRecord& record : records)
         names.push_back(record.name.str());
     return names;

@@ -36,7 +36,9 @@ std::string PayloadRecordLine();
 // holding copied.txt) and the program's stamp, made by the program's own code and recording
 // each entry by identity.
 void LayOutInterruptedRun(const std::string& drive);
-// The names the stamp at the root of drive records, read while the program may hold it.
+// The text of the stamp at the root of drive, and the names it records, read while the program
+// may hold it; empty when there is none.
+std::string StampText(const std::string& drive);
 std::vector<std::string> StampRecordNames(const std::string& drive);
 // Puts a new entry of the user's own under the name of the program's entry at path, with a file
 // in it: made before the program's goes, so that the two differ on any file system.

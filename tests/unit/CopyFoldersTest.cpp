@@ -138,18 +138,7 @@ TEST(CopyFoldersTest, TheStampRecordsWhatWasMadeAtEveryMomentAndNoRecordOutlives
     ASSERT_EQ(CopyEntriesResult::Created, copy.Create("D:", existing));
     EXPECT_EQ(names, StampRecordNames(drive));
     // Each record carries the identity the entry has.
-    std::string text;
-    {
-        HANDLE hStamp = ::CreateFileA(stamp.c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, hStamp);
-        char buffer[8192];
-        DWORD read = 0;
-        EXPECT_TRUE(::ReadFile(hStamp, buffer, sizeof buffer, &read, nullptr));
-        ::CloseHandle(hStamp);
-        text.assign(buffer, read);
-    }
+    const std::string text = StampText(drive);
     std::string header;
     std::vector<StampRecord> records;
     ParseStamp(text, header, records);
