@@ -34,7 +34,13 @@ const char* const kPatchLines[] = {
     "cd \\ ",
     "for %%F in (\"%2\\Disk1\\setup.inx\") do if not \"%%~zF\"==\"%Z\" goto failed",
     "\"%2\\Disk1\\setup.exe\"  -noMSI ",
+    // 9009 is the command interpreter's own status for a program it could not start (Windows'
+    // for one it cannot find, Wine's for every failed start); any other is the setup's own.
+    "if errorlevel 9009 if not errorlevel 9010 goto nosetup",
     "set NEBULARK_PATCH=0",
+    "goto cleanup",
+    ":nosetup",
+    "set NEBULARK_PATCH=3",
     "goto cleanup",
     ":failed",
     "set NEBULARK_PATCH=2",

@@ -8,8 +8,9 @@
 // in the current folder first, and the current folder is the temp disk's root, where any user
 // may place an xcopy.bat. Lines end in a single line feed; the text ends with one.
 //
-// The batch file exits with 0 when the product's setup was started from a complete copy, and
-// with 2 when the copy or the script swap failed (the clean-up runs either way).
+// The batch file exits with 0 when the product's setup was started from a complete copy, with 2
+// when the copy or the script swap failed, and with 3 when the command interpreter could not
+// start the copy's setup (the clean-up runs in every case).
 #pragma once
 
 #include "framework/String.h"
@@ -17,6 +18,7 @@
 
 const unsigned long kBatchExitPatched = 0;
 const unsigned long kBatchExitCopyFailed = 2;
+const unsigned long kBatchExitSetupNotStarted = 3;
 
 // The template: the patch lines, then one deletion line for each top-level CD entry and one
 // removal line for each of its folders, both in ascending byte order of the names (so upper case

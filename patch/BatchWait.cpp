@@ -122,6 +122,12 @@ public:
         return m_step != CWaitDlg::StepCopy ||
                (m_copy.IsValid() && ::WaitForSingleObject(m_copy, 0) == WAIT_OBJECT_0);
     }
+    // Whether the CD's copy is seen running. A copy never seen (over between two looks) may be
+    // followed by the setup and the clean-up at any moment.
+    bool IsCopyRunning() const {
+        return m_step == CWaitDlg::StepCopy && m_copy.IsValid() &&
+               ::WaitForSingleObject(m_copy, 0) == WAIT_TIMEOUT;
+    }
 
     void Look() {
         VisitBatchChildren(m_system, m_batch, 0, [this](CHandle& process, const CString& image) {
@@ -184,9 +190,10 @@ BatchWaitResult WaitForBatch(const PatchSystem& system, CBatchProcess& batch, CW
                              const CString& tempDrive, ULONGLONG copyBytes) {
     CStepWatch steps(system, batch, wait, tempDrive + "\\" + kCdSetupFolder + "\\setup.exe");
     const ULONGLONG clusterBytes = ClusterBytesOf(tempDrive + "\\");
-    // The copy is measured only while it runs: a walk of its folders during the setup or the
-    // batch file's clean-up could keep a folder from going.
+    // The copy is measured only while it is seen running: a walk of its folders during the
+    // setup or the batch file's clean-up could keep a folder from going.
     bool bMeasuring = true;
+    wait.ShowCopyProgress(0, copyBytes);
     bool bStopped = false;
     DWORD lastLook = ::GetTickCount() - kSampleMs;
     for (;;) {
@@ -196,7 +203,7 @@ BatchWaitResult WaitForBatch(const PatchSystem& system, CBatchProcess& batch, CW
             if (bMeasuring && steps.IsCopyOver()) {
                 bMeasuring = false;
                 wait.ShowCopyProgress(copyBytes, copyBytes);
-            } else if (bMeasuring) {
+            } else if (bMeasuring && steps.IsCopyRunning()) {
                 const ULONGLONG copied = MeasureCopyOn(tempDrive, clusterBytes);
                 wait.ShowCopyProgress(copied, copyBytes);
                 bMeasuring = copied < copyBytes;

@@ -194,8 +194,9 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
 
     const BatchWaitResult waited = WaitForBatch(system, batchRun, waitDlg, tempDrive, copyBytes);
     // The batch file tells whether the product's setup started from a complete copy.
-    const bool bPatched =
-        waited == BatchWaitResult::Ended && BatchExitCode(batchRun.m_process) == kBatchExitPatched;
+    const DWORD exitCode =
+        waited == BatchWaitResult::Ended ? BatchExitCode(batchRun.m_process) : kBatchExitCopyFailed;
+    const bool bPatched = exitCode == kBatchExitPatched;
     batch.Release();
     script.Release();
     // What the batch file's clean-up could not delete (a file still in use) keeps its record, and
@@ -221,7 +222,8 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     }
     if (!bPatched) {
         // Nothing was installed: the user may choose another disk, or end.
-        ShowMessage(dlg, IDS_COPY_FAILED);
+        ShowMessage(dlg, exitCode == kBatchExitSetupNotStarted ? IDS_SETUP_NOT_STARTED
+                                                               : IDS_COPY_FAILED);
         return false;
     }
     if (!bRecorded)

@@ -26,8 +26,9 @@
 #define IDS_STEP_CLEANUP 29
 #define IDS_TEMP_ROOT_SHARED 30 // "%s" stands for the drive (F:)
 #define IDS_TOO_LATE_TO_STOP 31
-#define IDS_CANNOT_CREATE_TEMP 32 // "%s" stands for the drive (F:)
+#define IDS_CANNOT_CREATE_TEMP 32  // "%s" stands for the drive (F:)
 #define IDS_CDPATH_NOT_RECORDED 33 // "%s" stands for the CD drive (D:)
+#define IDS_SETUP_NOT_STARTED 34
 
 #define IDD_INSTALL_DIALOG 102
 #define IDR_MAINFRAME 128

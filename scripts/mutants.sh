@@ -23,7 +23,8 @@ mutants=(
   "Disk1\\setup.exe in the copy|7||CopyFailureTest.ACopyThatFails"
   "entering the copy's Disk1|9,10|cd's status, and %CD% for a cd that landed elsewhere|BatchCleanupTest.TheCopysScripts"
   "the script in the copy|13,16|xcopy's status, and the copied script's size|BatchCleanupTest.TheSetupRunsOnlyFromACompleteCopy"
-  "the clean-up's place|26||BatchCleanupTest.WhenTheTempDisk"
+  "the setup's start|18||BatchCleanupTest.TheSetupRunsOnlyFromACompleteCopy"
+  "the clean-up's place|30||BatchCleanupTest.WhenTheTempDisk"
 )
 
 template=$repo/patch/BatchTemplate.cpp

@@ -76,6 +76,10 @@ const Message kMessages[] = {
     {IDS_CDPATH_NOT_RECORDED,
      L"Die NebuLark 5 wurde installiert, aber das CD-Laufwerk %s konnte nicht in der "
      L"Registrierung eingetragen werden. Bitte starten Sie die Installation erneut."},
+    {IDS_SETUP_NOT_STARTED,
+     L"Das Setup der NebuLark 5 konnte von der Kopie der CD nicht gestartet werden. Es wurde "
+     L"nichts installiert. Bitte schlie\u00dfen Sie alle anderen Programme und versuchen Sie es "
+     L"erneut."},
 };
 
 // The text in code page 1252, as the ANSI functions hand it out.

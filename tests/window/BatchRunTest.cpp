@@ -141,6 +141,10 @@ TEST_F(BatchCleanupTest, TheSetupRunsOnlyFromACompleteCopyWithOurScript) {
     ::SetEnvironmentVariableA("STUB_SLEEP_MS", nullptr);
     ASSERT_TRUE(MakeFolder("C:\\records"));
     ASSERT_TRUE(WriteFileBytes("C:\\records\\setup.inx", PayloadBytes()));
+    // A CD whose setup is no program: the command interpreter cannot start it.
+    ASSERT_TRUE(MakeFolder("C:\\records\\cd"));
+    ASSERT_TRUE(MakeFolder("C:\\records\\cd\\Disk1"));
+    ASSERT_TRUE(WriteFileBytes("C:\\records\\cd\\Disk1\\setup.exe", "no program"));
     struct Case {
         const char* why;
         const char* cdDrive;
@@ -152,6 +156,8 @@ TEST_F(BatchCleanupTest, TheSetupRunsOnlyFromACompleteCopyWithOurScript) {
          kBatchExitPatched},
         {"a script that cannot be copied", "D:", "c:\\records\\missing.inx", nullptr,
          kBatchExitCopyFailed},
+        {"a setup that cannot be started", "C:\\records\\cd", "c:\\records\\setup.inx", nullptr,
+         kBatchExitSetupNotStarted},
     };
     for (const Case& c : cases) {
         const CaseTrace trace(c.why);

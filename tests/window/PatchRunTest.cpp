@@ -104,8 +104,9 @@ LONG TestSetStringValue(HKEY hKey, const char* pszName, const CString& text) {
     return g_refuseValue ? ERROR_ACCESS_DENIED
                          : RealPatchSystem().SetStringValue(hKey, pszName, text);
 }
-// The product's setup is missing from every snapshot, as if its start had been missed.
-bool g_hideSetup = false;
+// The programs of these paths (a part of the path, "\\xcopy.exe") are missing from every
+// snapshot, as if each had run between two of them.
+std::vector<std::string> g_hiddenImages;
 bool TestListProcesses(std::vector<ProcessEntry>& processes) {
     if (!RealPatchSystem().ListProcesses(processes))
         return false;
@@ -114,11 +115,17 @@ bool TestListProcesses(std::vector<ProcessEntry>& processes) {
         HANDLE hProcess = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.processId);
         char image[MAX_PATH] = {};
         DWORD size = MAX_PATH;
-        const bool bSetup = hProcess && ::QueryFullProcessImageNameA(hProcess, 0, image, &size) &&
-                            std::string(image).find("\\Disk1\\setup.exe") != std::string::npos;
+        const bool bNamed =
+            hProcess && ::QueryFullProcessImageNameA(hProcess, 0, image, &size) != FALSE;
         if (hProcess)
             ::CloseHandle(hProcess);
-        if (!(g_hideSetup && bSetup))
+        ::CharLowerA(image);
+        bool bHidden = false;
+        for (std::string part : g_hiddenImages) {
+            ::CharLowerA(&part[0]);
+            bHidden = bHidden || (bNamed && std::string(image).find(part) != std::string::npos);
+        }
+        if (!bHidden)
             shown.push_back(entry);
     }
     processes = shown;
@@ -161,7 +168,7 @@ protected:
         g_unreadableFlagsRoot.clear();
         g_refusedEntryPath.clear();
         g_refuseValue = false;
-        g_hideSetup = false;
+        g_hiddenImages.clear();
         for (const char* drive :
              {drives::kFixed, drives::kFixedSecond, drives::kFixedExact, drives::kFixedShared}) {
             RemoveCdEntriesFrom(drive);
@@ -332,7 +339,7 @@ TEST_F(PatchRunTest, AbbrechenNeverEndsTheProductsSetupEvenWhereItsStartWasMisse
     // A copy that runs for seconds is seen for certain, and "Abbrechen" is offered with it.
     if (!DriveExists(drives::kCdSlow))
         GTEST_SKIP() << "the slow CD K: needs a run as root with /dev/fuse";
-    g_hideSetup = true;
+    g_hiddenImages = {"\\Disk1\\setup.exe"};
     SetStubSleepMs(3000);
     bool bAsked = false;
     UiDriver ui;
@@ -355,6 +362,51 @@ TEST_F(PatchRunTest, AbbrechenNeverEndsTheProductsSetupEvenWhereItsStartWasMisse
     EXPECT_EQ(std::vector<std::string>{"slept"}, StubRecord()["ended"]) << "the setup was ended";
     ExpectCompletedRun("c:\\patch\\", "K:", "C:", kRecordPath);
     ExpectCdPathRecorded("K:");
+}
+
+TEST_F(PatchRunTest, ACopyNeverSeenRunningIsNeverWalked) {
+    // The bar walks the copy's folders only while the copy is seen running: a copy missed
+    // between two looks may be followed by the setup and the clean-up at once, and a walk then
+    // would keep a folder of the copy from going.
+    if (!DriveExists(drives::kCdSlow))
+        GTEST_SKIP() << "the slow CD K: needs a run as root with /dev/fuse";
+    g_hiddenImages = {"\\xcopy.exe"};
+    unsigned highest = 0;
+    bool bCopyShown = false;
+    UiDriver ui;
+    ui.onTick = [&] {
+        unsigned copied = 0;
+        if (StubRecord().empty() &&
+            std::sscanf(ui.lastStep().c_str(), "Die CD wird kopiert: %u", &copied) == 1) {
+            bCopyShown = true;
+            highest = copied > highest ? copied : highest;
+        }
+    };
+    EXPECT_EQ(IDOK, Run("K:\\", "C:\\", ui));
+    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_TRUE(bCopyShown);
+    EXPECT_EQ(0u, highest) << "a copy never seen running was measured";
+    ExpectCompletedRun("c:\\patch\\", "K:", "C:", kRecordPath);
+}
+
+TEST_F(PatchRunTest, ASetupTheCommandInterpreterCannotStartIsAFailureNotAPatch) {
+    // Once copied, the copy's setup.exe is spoilt (as a virus scanner may do to a new program
+    // file): nothing is installed, and the run must say so and record nothing.
+    if (!DriveExists(drives::kCdSlow))
+        GTEST_SKIP() << "the slow CD K: needs a run as root with /dev/fuse";
+    ASSERT_TRUE(SettingsKeyCreate());
+    bool bSpoilt = false;
+    UiDriver ui;
+    ui.onTick = [&] {
+        // Disk1's own files are copied before its subfolder, whose cabinet takes seconds.
+        if (!bSpoilt && PathExists("C:\\Disk1\\Daten"))
+            bSpoilt = WriteFileBytes("C:\\Disk1\\setup.exe", "no program");
+    };
+    EXPECT_EQ(IDABORT, Run("K:\\", "C:\\", ui));
+    ASSERT_TRUE(bSpoilt) << "the copy's setup.exe was never reached";
+    ExpectOnlyMessage(ui, IDS_SETUP_NOT_STARTED);
+    EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("C:"));
+    EXPECT_FALSE(PathExists(std::string("C:\\") + kRunStampName));
 }
 
 TEST_F(PatchRunTest, StartedFromTheCdOnlyAsksToCopyItToTheHardDisk) {
