@@ -16,6 +16,18 @@ pe_machine() {
 # What every Wine call of the scripts leaves out: no .NET or Gecko installers, no menu entries.
 WINE_DLL_OVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
+# Wine maps the shared user data at a fixed address (0x7ffe0000) into every new process. In a
+# randomized address space another mapping now and then lies there first, and the new process
+# dies before it starts ("failed to map the shared user data", hidden by WINEDEBUG=-all): its
+# CreateProcess fails with ERROR_INTERNAL_ERROR, about once in 2,000 starts on wine-8.0 here, and
+# a batch file's xcopy or setup then "cannot be recognized". Every Wine program of the scripts
+# starts without randomization (inherited by the processes it starts), where the host allows it
+# (a container's seccomp filter may refuse the personality).
+WINE_FIXED_LAYOUT=""
+if setarch "$(uname -m)" -R true </dev/null >/dev/null 2>&1; then
+  WINE_FIXED_LAYOUT="setarch $(uname -m) -R"
+fi
+
 BINFMT=/proc/sys/fs/binfmt_misc
 # i386 ELF executables, as qemu's own binfmt entry for i386 matches them.
 QEMU_I386_MAGIC='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
@@ -53,13 +65,13 @@ i686_probe() { # probe.exe prefix prefix-arch
     # A 64-bit prefix, made natively by wine64; only the 32-bit program runs under qemu.
     if [ ! -f "$2/system.reg" ]; then
       WINEPREFIX=$2 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="$WINE_DLL_OVERRIDES" \
-        timeout -k 5 300 /usr/lib/wine/wine64 wineboot.exe -i </dev/null >/dev/null 2>&1 || true
+        timeout -k 5 300 $WINE_FIXED_LAYOUT /usr/lib/wine/wine64 wineboot.exe -i </dev/null >/dev/null 2>&1 || true
       WINEPREFIX=$2 timeout 60 $server -w </dev/null >/dev/null 2>&1 || true
     fi
   fi
   WINEPREFIX=$2 $server -p </dev/null >/dev/null 2>&1 &
   WINEPREFIX=$2 WINEARCH=$3 WINEDEBUG=-all WINEDLLOVERRIDES="$WINE_DLL_OVERRIDES" \
-    timeout -k 5 180 /usr/lib/wine/wine "$1" </dev/null >"$out" 2>/dev/null || true
+    timeout -k 5 180 $WINE_FIXED_LAYOUT /usr/lib/wine/wine "$1" </dev/null >"$out" 2>/dev/null || true
   WINEPREFIX=$2 timeout 30 $server -k </dev/null >/dev/null 2>&1 || true
   WINEPREFIX=$2 timeout 30 $server -w </dev/null >/dev/null 2>&1 || true
   answer=$(tr -d '\r' <"$out")

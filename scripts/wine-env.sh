@@ -33,28 +33,28 @@ wine_log() { printf '[wine-env] %s\n' "$*" >&2; }
 # i686 build has a 64-bit prefix too, made and booted natively by wine64, while its 32-bit programs
 # go through Debian's wine and so through wine32's loader under qemu.
 wine_select_arch() { # build folder
-  local arch bin
+  local arch bin wine=/usr/bin/wine wineboot=/usr/bin/wineboot
   arch=$(pe_machine "$1/install.exe")
   bin=$1/wine/bin
+  mkdir -p "$bin"
   if [ "$arch" = x86_64 ] || [ -n "${INSTALL_WINE_QEMU:-}" ]; then
     export WINEARCH=win64
-    mkdir -p "$bin"
     if [ "$arch" = x86_64 ]; then
       export WINELOADER=/usr/lib/wine/wine64
-      printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/wine"
+      wine=/usr/lib/wine/wine64
     else
       unset WINELOADER
-      rm -f "$bin/wine"
     fi
-    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot.exe "$@"\n' >"$bin/wineboot"
+    wineboot="/usr/lib/wine/wine64 wineboot.exe"
     printf '#!/bin/sh\nexec /usr/lib/wine/wineserver64 "$@"\n' >"$bin/wineserver"
   else
     export WINEARCH=win32
     unset WINELOADER
-    mkdir -p "$bin"
-    rm -f "$bin/wine" "$bin/wineboot"
     printf '#!/bin/sh\nexec /usr/lib/wine/wineserver32 "$@"\n' >"$bin/wineserver"
   fi
+  # Every program of the prefix starts in the fixed address layout (see wine-arch.sh).
+  printf '#!/bin/sh\nexec %s %s "$@"\n' "$WINE_FIXED_LAYOUT" "$wine" >"$bin/wine"
+  printf '#!/bin/sh\nexec %s %s "$@"\n' "$WINE_FIXED_LAYOUT" "$wineboot" >"$bin/wineboot"
   chmod +x "$bin"/*
   case ":$PATH:" in *":$bin:"*) ;; *) export PATH="$bin:$PATH" ;; esac
 }
