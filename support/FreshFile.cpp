@@ -53,7 +53,8 @@ bool DeleteThroughHandle(HANDLE hEntry, DWORD attributes) {
 bool WriteNewFile(const CString& path, const std::string& bytes, SECURITY_ATTRIBUTES* security) {
     // The program's own file name beside itself, which it writes anew on every run: whatever has
     // the name (an earlier run's file) is replaced, as writing over it would; a link goes as a
-    // link, never what it points to.
+    // link, never what it points to. By name on purpose, also where the program lies at a disk's
+    // root: this name is the program's own to write, and DeleteFileA takes no folder.
     ::DeleteFileA(path);
     CHandle file(::CreateFileA(path, GENERIC_WRITE | DELETE, 0, security, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -80,6 +80,7 @@ void EndFind(FindRecord* record) {
     }
 }
 
+// By name: the patch run never calls these at a disk's root (see the header).
 bool RemoveFile(const std::string& path) {
     return ::DeleteFileA(path.c_str()) != FALSE;
 }
@@ -146,7 +147,7 @@ void EmptyFolderTree(std::string folder) {
             continue;
         const CString path = finder.GetFilePath();
         if (!finder.IsDirectory()) {
-            ::DeleteFileA(path);
+            ::DeleteFileA(path); // by name: the patch run never empties a tree (see the header)
         } else {
             EmptyFolderTree(path.str());
             ::RemoveDirectoryA(path);
