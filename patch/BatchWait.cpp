@@ -124,10 +124,7 @@ public:
     }
     // Whether the CD's copy is seen running. A copy never seen (over between two looks) may be
     // followed by the setup and the clean-up at any moment.
-    bool IsCopyRunning() const {
-        return m_step == CWaitDlg::StepCopy && m_copy.IsValid() &&
-               ::WaitForSingleObject(m_copy, 0) == WAIT_TIMEOUT;
-    }
+    bool IsCopyRunning() const { return m_copy.IsValid() && !IsCopyOver(); }
 
     void Look() {
         VisitBatchChildren(m_system, m_batch, 0, [this](CHandle& process, const CString& image) {

@@ -23,9 +23,13 @@ WINE_DLL_OVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # a batch file's xcopy or setup then "cannot be recognized". Every Wine program of the scripts
 # starts without randomization (inherited by the processes it starts), where the host allows it
 # (a container's seccomp filter may refuse the personality).
-WINE_FIXED_LAYOUT=""
-if setarch "$(uname -m)" -R true </dev/null >/dev/null 2>&1; then
-  WINE_FIXED_LAYOUT="setarch $(uname -m) -R"
+# Asked once a run: the tests' emulator, started for every test program, inherits the answer.
+if [ -z "${WINE_FIXED_LAYOUT+set}" ]; then
+  WINE_FIXED_LAYOUT=""
+  if setarch "$(uname -m)" -R true </dev/null >/dev/null 2>&1; then
+    WINE_FIXED_LAYOUT="setarch $(uname -m) -R"
+  fi
+  export WINE_FIXED_LAYOUT
 fi
 
 BINFMT=/proc/sys/fs/binfmt_misc
