@@ -3,7 +3,6 @@
 #include "CdContents.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -105,7 +104,7 @@ CString ExpandBatchTemplate(const CString& cdDrive, const CString& tempDrive,
     CString literalXcopyPath(xcopyPath);
     literalXcopyPath.Replace("%", "%%");
     char size[24];
-    std::snprintf(size, sizeof size, "%lu", scriptSize);
+    ::wsprintfA(size, "%lu", scriptSize);
 
     // One pass from left to right over a copy of the template: an inserted text is never
     // searched again, so a folder such as c:\%1%2%Z stays literal.

@@ -2,7 +2,6 @@
 
 #include "support/FreshFile.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 const char kRunStampName[] = "NebuLark5-Patch.stamp";
@@ -26,10 +25,12 @@ bool HasRunStamp(const CString& drive) {
 std::string FormatStamp(const std::string& header, const std::vector<StampRecord>& records) {
     std::string text = header;
     for (const StampRecord& record : records) {
+        // The index as 16 hex digits, in two halves: wsprintf knows no 64-bit values.
         char line[64];
-        std::snprintf(line, sizeof line, "%s%08lX %016llX ", kEntryKey,
-                      static_cast<unsigned long>(record.id.volume),
-                      static_cast<unsigned long long>(record.id.index));
+        ::wsprintfA(line, "%s%08lX %08lX%08lX ", kEntryKey,
+                    static_cast<unsigned long>(record.id.volume),
+                    static_cast<unsigned long>(record.id.index >> 32),
+                    static_cast<unsigned long>(record.id.index & 0xFFFFFFFF));
         text += line;
         text += record.name.str();
         text += "\r\n";
@@ -75,9 +76,10 @@ bool CRunStamp::Create(const PatchSystem& system, const CString& drive, const CS
     SYSTEMTIME now;
     ::GetLocalTime(&now);
     char header[64];
-    std::snprintf(header, sizeof header, "CD=%s\r\nTime=%04u-%02u-%02u %02u:%02u:%02u\r\n",
-                  static_cast<const char*>(cdDrive), now.wYear, now.wMonth, now.wDay, now.wHour,
-                  now.wMinute, now.wSecond);
+    // The drive is two characters (D:); wsprintf knows no buffer size.
+    ::wsprintfA(header, "CD=%.2s\r\nTime=%04u-%02u-%02u %02u:%02u:%02u\r\n",
+                static_cast<const char*>(cdDrive), now.wYear, now.wMonth, now.wDay, now.wHour,
+                now.wMinute, now.wSecond);
     m_header = header;
     if (Write())
         return true;

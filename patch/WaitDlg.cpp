@@ -5,8 +5,6 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
-
 namespace {
 
 unsigned Megabytes(ULONGLONG bytes) {
@@ -30,8 +28,9 @@ void CWaitDlg::ShowStep(Step step) {
     switch (step) {
     case StepCopy: {
         CString format = LoadResString(IDS_STEP_COPY);
-        char text[256];
-        std::snprintf(text, sizeof text, format, Megabytes(m_copied), Megabytes(m_total));
+        // wsprintf writes 1024 characters at the most.
+        char text[1024];
+        ::wsprintfA(text, format, Megabytes(m_copied), Megabytes(m_total));
         SetStepText(text);
         break;
     }
