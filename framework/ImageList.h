@@ -29,7 +29,6 @@ public:
     }
     // Answers the previous background colour.
     COLORREF SetBkColor(COLORREF color) { return ::ImageList_SetBkColor(m_hImageList, color); }
-    int GetImageCount() const { return ::ImageList_GetImageCount(m_hImageList); }
 
     HIMAGELIST m_hImageList = nullptr;
 };

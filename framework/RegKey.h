@@ -15,9 +15,6 @@ public:
         Close();
         return ::RegOpenKeyExA(hParent, pszSubKey, 0, access, &m_hKey);
     }
-    LONG SetValue(const char* pszName, DWORD type, const void* pData, DWORD nBytes) {
-        return ::RegSetValueExA(m_hKey, pszName, 0, type, static_cast<const BYTE*>(pData), nBytes);
-    }
     void Close() {
         if (m_hKey)
             ::RegCloseKey(m_hKey);

@@ -1,10 +1,10 @@
 #include "SystemDlls.h"
 
+#include "DynCalls.h"
+
 namespace {
 
-// Not declared for Windows XP, and absent there: looked up by name.
-const DWORD kSearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
-using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+const DWORD kSearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32, not declared for XP
 
 } // namespace
 
@@ -17,7 +17,7 @@ const char* const kLateSystemDlls[] = {"uxtheme",   "version", "ntmarta", "usere
 const int kLateSystemDllCount = sizeof kLateSystemDlls / sizeof kLateSystemDlls[0];
 
 void RestrictDllSearchToSystem() {
-    const auto setDefault = KernelProc<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
+    const auto setDefault = Dyn().SetDefaultDllDirectories;
     if (setDefault && setDefault(kSearchSystem32))
         return;
     // Without it (Windows XP, Vista and 7 without the update), the program's folder is searched

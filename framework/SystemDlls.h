@@ -37,9 +37,3 @@ template <typename Fn> Fn ProcOf(HMODULE hModule, const char* pszName) {
                ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(hModule, pszName)))
                : Fn();
 }
-
-// A kernel32 function that older Windows lack, looked up by name; null where it is missing.
-// kernel32 is loaded before any code of ours runs: it is never searched for.
-template <typename Fn> Fn KernelProc(const char* pszName) {
-    return ProcOf<Fn>(::GetModuleHandleA("kernel32.dll"), pszName);
-}

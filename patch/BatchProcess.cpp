@@ -1,7 +1,6 @@
 #include "BatchProcess.h"
 
 #include "BatchTemplate.h"
-#include "framework/Handle.h"
 #include "support/SystemLibrary.h"
 
 #include <vector>
@@ -68,20 +67,19 @@ bool StartBatchFileWithOutput(const CString& batchPath, CBatchProcess& batch, HA
                                    folder, &startup, &process);
     if (!started)
         return false;
-    batch.m_process.Attach(process.hProcess);
-    batch.m_processId = process.dwProcessId;
-    const CHandle thread(process.hThread);
-    FILETIME exited, kernel, user;
-    // Unknown, no child could be told from an older process that carries a reused id: none is
-    // then taken for the batch file's.
-    if (!::GetProcessTimes(process.hProcess, &batch.m_created, &exited, &kernel, &user))
-        batch.m_created.dwLowDateTime = batch.m_created.dwHighDateTime = 0xFFFFFFFF;
+    batch.Attach(process);
     return true;
 }
 
-DWORD BatchExitCode(HANDLE hProcess) {
+void CBatchProcess::Attach(const PROCESS_INFORMATION& started) {
+    m_process.Attach(started.hProcess);
+    m_processId = started.dwProcessId;
+    const CHandle thread(started.hThread);
+    if (!m_process.GetCreationTime(m_created))
+        m_created.dwLowDateTime = m_created.dwHighDateTime = 0xFFFFFFFF;
+}
+
+DWORD CBatchProcess::ExitCode() const {
     DWORD exitCode = kBatchExitCopyFailed;
-    if (!::GetExitCodeProcess(hProcess, &exitCode))
-        exitCode = kBatchExitCopyFailed;
-    return exitCode;
+    return m_process.GetExitCode(exitCode) ? exitCode : kBatchExitCopyFailed;
 }

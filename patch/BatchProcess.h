@@ -1,8 +1,8 @@
-// The batch file and its process: writing temp.bat beside the program, starting it hidden,
-// waiting for it, and its exit status.
+// The batch file and its process: writing temp.bat beside the program, starting it hidden, and
+// its exit status (the wait for it is BatchWait's).
 #pragma once
 
-#include "framework/Handle.h"
+#include "framework/Process.h"
 #include "framework/String.h"
 #include "support/FreshFile.h"
 
@@ -16,8 +16,20 @@ bool WriteBatchFile(const CString& batchPath, const CString& text, CHeldFile& ba
 
 // The batch file's command interpreter: held, so that its id names no other process while it
 // runs, with the time it was created.
-struct CBatchProcess {
-    CHandle m_process;
+class CBatchProcess {
+public:
+    // Takes over the process that CreateProcess started; the thread's handle is closed.
+    void Attach(const PROCESS_INFORMATION& started);
+    const CProcess& Process() const { return m_process; }
+    DWORD Id() const { return m_processId; }
+    // When it was created; where that cannot be asked, a time later than any process's, so that
+    // no older process that carries a reused parent id is taken for one of its children.
+    const FILETIME& Created() const { return m_created; }
+    // The status it ended with; a status that cannot be read counts as a failed copy.
+    DWORD ExitCode() const;
+
+private:
+    CProcess m_process;
     DWORD m_processId = 0;
     FILETIME m_created = {};
 };
@@ -28,7 +40,3 @@ struct CBatchProcess {
 bool StartBatchFile(const CString& batchPath, CBatchProcess& batch);
 // The same with hOutput (inheritable) as its output and error: the tests keep what it said.
 bool StartBatchFileWithOutput(const CString& batchPath, CBatchProcess& batch, HANDLE hOutput);
-
-// The exit status of the ended batch process; a status that cannot be read counts as a failed
-// copy.
-DWORD BatchExitCode(HANDLE hProcess);

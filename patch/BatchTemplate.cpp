@@ -22,7 +22,7 @@ const char* const kPatchLines[] = {
     "cd \\ ",
     "\"%X\" /Y /E \"%1\\*.*\"",
     "if errorlevel 1 goto failed",
-    "if not exist \"%2\\Disk1\\setup.exe\" goto failed",
+    "if not exist \"%2\\%S\" goto failed",
     "cd \"Disk1\" ",
     "if errorlevel 1 goto failed",
     "if /I not \"%CD%\"==\"%2\\Disk1\" goto failed",
@@ -32,7 +32,7 @@ const char* const kPatchLines[] = {
     "%2 ",
     "cd \\ ",
     "for %%F in (\"%2\\Disk1\\setup.inx\") do if not \"%%~zF\"==\"%Z\" goto failed",
-    "\"%2\\Disk1\\setup.exe\"  -noMSI ",
+    "\"%2\\%S\"  -noMSI ",
     // 9009 is the command interpreter's own status for a program it could not start (Windows'
     // for one it cannot find, Wine's for every failed start); any other is the setup's own.
     "if errorlevel 9009 if not errorlevel 9010 goto nosetup",
@@ -59,8 +59,10 @@ const char* const kEndLines[] = {
 
 void AppendLine(CString& text, const char* line) {
     if (line) {
+        CString named(line);
+        named.Replace("%S", kCdSetupPath); // the copy's setup, as the wait knows it too
         text += kIndent;
-        text += line;
+        text += named;
     }
     text += '\n';
 }

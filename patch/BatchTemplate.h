@@ -3,9 +3,10 @@
 // and deletes the copy again.
 //
 // Placeholders: "%1" the CD drive (D:), "%2" the fixed disk (C:), "%3" the path of the written
-// setup.inx, "%Z" its size in bytes, "%X" the full path of the system's xcopy.exe. Every program
-// the batch file runs is named by its full path: the command interpreter looks for a bare name
-// in the current folder first, and the current folder is the temp disk's root, where any user
+// setup.inx, "%Z" its size in bytes, "%X" the full path of the system's xcopy.exe. The copy's
+// setup (Disk1\setup.exe, "%S" in the lines below) is named when the template is built. Every
+// program the batch file runs is named by its full path: the command interpreter looks for a bare
+// name in the current folder first, and the current folder is the temp disk's root, where any user
 // may place an xcopy.bat. Lines end in a single line feed; the text ends with one.
 //
 // The batch file exits with 0 when the product's setup was started from a complete copy, with 2

@@ -3,7 +3,6 @@
 #include "CdContents.h"
 #include "FreeSpace.h"
 #include "framework/ResString.h"
-#include "framework/SystemDlls.h"
 #include "framework/WinApp.h"
 #include "res/Caption.h"
 #include "res/resource.h"
@@ -21,35 +20,6 @@ const DWORD kStopMs = 10000;
 // interpreter reads codes from 0x80000000 on as negative, which "if errorlevel 1" misses.
 const UINT kStoppedCopyExitCode = ERROR_CANCELLED;
 
-const DWORD kQueryLimitedInformation = 0x1000; // PROCESS_QUERY_LIMITED_INFORMATION, Vista on
-using QueryFullProcessImageNameAFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
-using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
-
-const auto g_queryImageName =
-    KernelProc<QueryFullProcessImageNameAFn>("QueryFullProcessImageNameA");
-
-// What a process must be opened with for ProcessImagePath.
-DWORD ImageQueryAccess() {
-    return g_queryImageName ? kQueryLimitedInformation
-                            : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
-}
-
-// The program file of the process open as hProcess, as a drive path; empty when it cannot be
-// asked (GetProcessImageFileName would give a device path on Windows XP).
-CString ProcessImagePath(HANDLE hProcess) {
-    char path[MAX_PATH + 1] = {};
-    if (g_queryImageName) {
-        DWORD size = MAX_PATH;
-        return g_queryImageName(hProcess, 0, path, &size) ? CString(path, static_cast<int>(size))
-                                                          : CString();
-    }
-    // Windows XP: through psapi, from the system folder.
-    static const auto moduleFileName =
-        ProcOf<GetModuleFileNameExAFn>(LoadSystemLibrary("psapi.dll"), "GetModuleFileNameExA");
-    const DWORD length = moduleFileName ? moduleFileName(hProcess, nullptr, path, MAX_PATH) : 0;
-    return CString(path, static_cast<int>(length < MAX_PATH ? length : 0));
-}
-
 bool IsFile(const CString& image, const CString& path) {
     return !image.IsEmpty() && lstrcmpiA(image, path) == 0;
 }
@@ -65,9 +35,11 @@ void PumpWaitingMessages() {
     }
 }
 
-// Waits up to timeoutMs for hObject, answering the thread's messages meanwhile. Answers whether
-// it was signalled.
-bool WaitAnswering(HANDLE hObject, DWORD timeoutMs) {
+// Waits up to timeoutMs for hObject, answering the thread's messages at least every 100 ms (an
+// exception from one dispatch only costs a beep; a quit message is taken like any other). Answers
+// WAIT_OBJECT_0 once it is signalled, WAIT_FAILED when there is nothing to wait on, and
+// WAIT_TIMEOUT.
+DWORD WaitAnswering(HANDLE hObject, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
     for (;;) {
         const DWORD elapsed = ::GetTickCount() - start;
@@ -75,10 +47,10 @@ bool WaitAnswering(HANDLE hObject, DWORD timeoutMs) {
         const DWORD result = ::MsgWaitForMultipleObjects(
             1, &hObject, FALSE, left < kAnswerMs ? left : kAnswerMs, QS_ALLINPUT);
         PumpWaitingMessages();
-        if (result == WAIT_OBJECT_0)
-            return true;
-        if (result == WAIT_FAILED || left == 0)
-            return false;
+        if (result == WAIT_OBJECT_0 || result == WAIT_FAILED)
+            return result;
+        if (left == 0)
+            return WAIT_TIMEOUT;
     }
 }
 
@@ -92,15 +64,14 @@ void VisitBatchChildren(const PatchSystem& system, const CBatchProcess& batch, D
     if (!system.ListProcesses(processes))
         return;
     for (const ProcessEntry& entry : processes) {
-        if (entry.parentId != batch.m_processId)
+        if (entry.parentId != batch.Id())
             continue;
-        CHandle process(
-            ::OpenProcess(access | ImageQueryAccess() | SYNCHRONIZE, FALSE, entry.processId));
-        FILETIME created, exited, kernel, user;
-        if (!process.IsValid() || !::GetProcessTimes(process, &created, &exited, &kernel, &user) ||
-            ::CompareFileTime(&created, &batch.m_created) < 0)
+        CProcess process;
+        FILETIME created;
+        if (!process.Open(access | CProcess::ImageQueryAccess() | SYNCHRONIZE, entry.processId) ||
+            !process.GetCreationTime(created) || ::CompareFileTime(&created, &batch.Created()) < 0)
             continue;
-        if (visit(process, ProcessImagePath(process)))
+        if (visit(process, process.GetImagePath()))
             return;
     }
 }
@@ -113,21 +84,20 @@ public:
     CStepWatch(const PatchSystem& system, const CBatchProcess& batch, CWaitDlg& wait,
                const CString& setupPath)
         : m_system(system), m_batch(batch), m_wait(wait), m_setupPath(setupPath),
-          m_xcopyPath(SystemRunFolder() + "\\xcopy.exe") {}
+          m_xcopyPath(SystemXcopyPath(true)) {}
 
     CWaitDlg::Step Step() const { return m_step; }
     const CString& XcopyPath() const { return m_xcopyPath; }
     // Whether the CD's copy is over: its process has ended, or the setup runs.
     bool IsCopyOver() const {
-        return m_step != CWaitDlg::StepCopy ||
-               (m_copy.IsValid() && ::WaitForSingleObject(m_copy, 0) == WAIT_OBJECT_0);
+        return m_step != CWaitDlg::StepCopy || (m_copy.IsValid() && m_copy.HasEnded());
     }
     // Whether the CD's copy is seen running. A copy never seen (over between two looks) may be
     // followed by the setup and the clean-up at any moment.
     bool IsCopyRunning() const { return m_copy.IsValid() && !IsCopyOver(); }
 
     void Look() {
-        VisitBatchChildren(m_system, m_batch, 0, [this](CHandle& process, const CString& image) {
+        VisitBatchChildren(m_system, m_batch, 0, [this](CProcess& process, const CString& image) {
             if (!m_copy.IsValid() && IsFile(image, m_xcopyPath)) {
                 m_copy.Attach(process.Detach());
                 // Offered once there is a copy to stop, until the setup is seen.
@@ -138,7 +108,7 @@ public:
             }
             return false;
         });
-        if (m_step == CWaitDlg::StepSetup && ::WaitForSingleObject(m_setup, 0) == WAIT_OBJECT_0)
+        if (m_step == CWaitDlg::StepSetup && m_setup.HasEnded())
             Enter(CWaitDlg::StepCleanUp);
     }
 
@@ -154,8 +124,8 @@ private:
     CString m_setupPath;
     CString m_xcopyPath;
     CWaitDlg::Step m_step = CWaitDlg::StepCopy;
-    CHandle m_copy;
-    CHandle m_setup;
+    CProcess m_copy;
+    CProcess m_setup;
 };
 
 // Ends the copy that runs now, and nothing else: the system's xcopy.exe started by the batch
@@ -164,13 +134,13 @@ private:
 bool StopCopy(const PatchSystem& system, const CBatchProcess& batch, const CString& xcopyPath) {
     bool bStopped = false;
     VisitBatchChildren(
-        system, batch, PROCESS_TERMINATE, [&](CHandle& process, const CString& image) {
+        system, batch, PROCESS_TERMINATE, [&](CProcess& process, const CString& image) {
             if (!IsFile(image, xcopyPath))
                 return false;
             DWORD exitCode = 0;
-            bStopped = ::TerminateProcess(process, kStoppedCopyExitCode) &&
-                       WaitAnswering(process, kStopMs) &&
-                       ::GetExitCodeProcess(process, &exitCode) && exitCode == kStoppedCopyExitCode;
+            bStopped = process.Terminate(kStoppedCopyExitCode) &&
+                       WaitAnswering(process, kStopMs) == WAIT_OBJECT_0 &&
+                       process.GetExitCode(exitCode) && exitCode == kStoppedCopyExitCode;
             return true;
         });
     return bStopped;
@@ -185,7 +155,7 @@ bool UserConfirmsStop(CWaitDlg& wait) {
 
 BatchWaitResult WaitForBatch(const PatchSystem& system, CBatchProcess& batch, CWaitDlg& wait,
                              const CString& tempDrive, ULONGLONG copyBytes) {
-    CStepWatch steps(system, batch, wait, tempDrive + "\\" + kCdSetupFolder + "\\setup.exe");
+    CStepWatch steps(system, batch, wait, tempDrive + "\\" + kCdSetupPath);
     const ULONGLONG clusterBytes = ClusterBytesOf(tempDrive + "\\");
     // The copy is measured only while it is seen running: a walk of its folders during the
     // setup or the batch file's clean-up could keep a folder from going.
@@ -206,12 +176,8 @@ BatchWaitResult WaitForBatch(const PatchSystem& system, CBatchProcess& batch, CW
                 bMeasuring = copied < copyBytes;
             }
         }
-        HANDLE hProcess = batch.m_process;
-        const DWORD result =
-            ::MsgWaitForMultipleObjects(1, &hProcess, FALSE, kAnswerMs, QS_ALLINPUT);
-        PumpWaitingMessages();
         // Ended, or there is nothing to wait for.
-        if (result == WAIT_OBJECT_0 || result == WAIT_FAILED)
+        if (WaitAnswering(batch.Process(), kAnswerMs) != WAIT_TIMEOUT)
             return bStopped ? BatchWaitResult::Stopped : BatchWaitResult::Ended;
         if (wait.TakeCancelRequest() && UserConfirmsStop(wait)) {
             if (StopCopy(system, batch, steps.XcopyPath())) {

@@ -6,6 +6,7 @@
 
 const char kCdMarkerName[] = "Nebulark5.ico";
 const char kCdSetupFolder[] = "Disk1";
+const char kCdSetupPath[] = "Disk1\\setup.exe";
 
 // In the order the CD's index lists them; the batch file sorts them itself.
 const CdEntry kCdEntries[kCdEntryCount] = {

@@ -20,3 +20,6 @@ extern const char kCdMarkerName[];
 bool IsProductCdIn(const CString& cdDrive);
 // The CD's setup folder, holding setup.exe and its compiled setup scripts.
 extern const char kCdSetupFolder[];
+// The CD's setup (Disk1\setup.exe), below the root of the CD and of its copy: the batch file
+// starts it, the wait knows it by it.
+extern const char kCdSetupPath[];

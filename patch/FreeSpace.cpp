@@ -73,6 +73,7 @@ ULONGLONG MeasureCopyOn(const CString& tempDrive, ULONGLONG clusterBytes) {
 }
 
 ULONGLONG ClusterBytesOf(const CString& root) {
+    // The disk's real clusters, also where the tests fake its free bytes: the copy takes them.
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
     if (!::GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) ||
         sectorsPerCluster == 0 || bytesPerSector == 0)

@@ -1,11 +1,8 @@
 #include "OwnEntry.h"
 
 #include "framework/FileFind.h"
-#include "framework/SystemDlls.h"
 #include "support/AdminSecurity.h"
 #include "support/FreshFile.h"
-
-#include <aclapi.h>
 
 namespace {
 
@@ -17,29 +14,8 @@ bool IsRealFolder(const BY_HANDLE_FILE_INFORMATION& info) {
 // Everything below a folder of the program's is its copy.
 class CCopyInside : public CEntryJudge {
 public:
-    bool IsOwn(const CString&, HANDLE, const BY_HANDLE_FILE_INFORMATION&) const override {
-        return true;
-    }
+    bool IsOwn(HANDLE, const BY_HANDLE_FILE_INFORMATION&) const override { return true; }
 };
-
-// Whether only trusted accounts may rename or delete what lies at root (C:\), read through a
-// handle to the root folder itself.
-bool RootKeepsNamesForTrusted(const CString& root) {
-    const CHandle folder(
-        ::CreateFileA(root, READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    PSID owner = nullptr;
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!folder.IsValid() ||
-        ::GetSecurityInfo(folder, SE_FILE_OBJECT,
-                          OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
-                          &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
-        return false;
-    const bool bSafe = OnlyTrustedMayRearrange(owner, dacl);
-    ::LocalFree(descriptor);
-    return bSafe;
-}
 
 } // namespace
 
@@ -59,20 +35,6 @@ bool ReadKeepsAcls(const PatchSystem& system, const CString& drive, bool& bKeeps
     return true;
 }
 
-TempDiskCheck CheckTempDisk(const PatchSystem& system, const CString& tempDrive) {
-    const CString systemDrive = SystemFolder().Left(2);
-    bool bSystemKeeps = false;
-    if (systemDrive.IsEmpty() || !ReadKeepsAcls(system, systemDrive, bSystemKeeps))
-        return TempDiskCheck::NoAcls;
-    if (!bSystemKeeps)
-        return TempDiskCheck::Safe; // the system protects nothing of its own either
-    bool bTempKeeps = false;
-    if (!ReadKeepsAcls(system, tempDrive, bTempKeeps) || !bTempKeeps)
-        return TempDiskCheck::NoAcls;
-    return RootKeepsNamesForTrusted(tempDrive + "\\") ? TempDiskCheck::Safe
-                                                      : TempDiskCheck::OthersMayRearrange;
-}
-
 bool IsGone(const CString& path) {
     if (::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
         return false;
@@ -90,15 +52,14 @@ bool OpenEntry(const CString& path, bool bForDelete, CHandle& entry,
     return entry.IsValid() && ::GetFileInformationByHandle(entry, &info);
 }
 
-bool HasTrustedOwner(const PatchSystem& system, const CString& drive, const CString& path,
-                     HANDLE hEntry) {
+bool HasTrustedOwner(const PatchSystem& system, const CString& drive, HANDLE hEntry) {
     bool bKeeps = false;
     if (!ReadKeepsAcls(system, drive, bKeeps))
         return false;
     if (!bKeeps)
         return true; // FAT32: no entry has an owner
     std::string owner;
-    return system.GetFileOwner(path, hEntry, owner) && IsTrustedSid(owner);
+    return system.GetFileOwner(hEntry, owner) && IsTrustedSid(owner);
 }
 
 bool RemoveEntry(const CString& path, const CEntryJudge& judge) {
@@ -106,7 +67,7 @@ bool RemoveEntry(const CString& path, const CEntryJudge& judge) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!OpenEntry(path, false, entry, info))
         return IsGone(path);
-    if (!judge.IsOwn(path, entry, info))
+    if (!judge.IsOwn(entry, info))
         return false;
     // A real folder is emptied first, held without the right to delete it and without delete
     // sharing: a search of the folder cannot be opened beside a handle that may delete it (Wine),
@@ -125,7 +86,7 @@ bool RemoveEntry(const CString& path, const CEntryJudge& judge) {
     // Then the entry itself, judged again through the handle that deletes it.
     if (!OpenEntry(path, true, entry, info))
         return IsGone(path);
-    if (!judge.IsOwn(path, entry, info) || !DeleteThroughHandle(entry, info.dwFileAttributes))
+    if (!judge.IsOwn(entry, info) || !DeleteThroughHandle(entry, info.dwFileAttributes))
         return false;
     entry.Close(); // the entry goes with its last handle
     return IsGone(path);

@@ -26,20 +26,6 @@ EntryId IdOf(const BY_HANDLE_FILE_INFORMATION& info);
 // cannot be read.
 bool ReadKeepsAcls(const PatchSystem& system, const CString& drive, bool& bKeeps);
 
-enum class TempDiskCheck {
-    Safe,
-    // The disk keeps no ACLs (FAT32, exFAT) where the system volume does, or its flags cannot be
-    // read: every user could change the copy.
-    NoAcls,
-    // Someone other than administrators may rename or delete what lies at the disk's root: they
-    // could move the copy's Disk1 aside and put their own in its place.
-    OthersMayRearrange,
-};
-// Whether the copy's entries at the root of tempDrive can be protected from other users as far as
-// the system disk protects its own. Where the system volume keeps no ACLs, nothing is protected
-// anyway. Anything that cannot be read counts as unsafe.
-TempDiskCheck CheckTempDisk(const PatchSystem& system, const CString& tempDrive);
-
 // Whether the system says that nothing is at path: only "file not found" and "path not found"
 // count. A deletion still pending (another process holds the entry) or a refused access is not
 // gone.
@@ -52,17 +38,15 @@ bool IsGone(const CString& path);
 bool OpenEntry(const CString& path, bool bForDelete, CHandle& entry,
                BY_HANDLE_FILE_INFORMATION& info);
 
-// Whether the entry held as hEntry (at path on drive) belongs to a trusted account
+// Whether the entry held as hEntry (on drive) belongs to a trusted account
 // (IsTrustedSid); on a volume that keeps no owners, any entry does. Owners or volume flags that
 // cannot be read: not trusted.
-bool HasTrustedOwner(const PatchSystem& system, const CString& drive, const CString& path,
-                     HANDLE hEntry);
+bool HasTrustedOwner(const PatchSystem& system, const CString& drive, HANDLE hEntry);
 
 // Decides through the entry's own handle whether it is the program's to delete.
 class CEntryJudge {
 public:
-    virtual bool IsOwn(const CString& path, HANDLE hEntry,
-                       const BY_HANDLE_FILE_INFORMATION& info) const = 0;
+    virtual bool IsOwn(HANDLE hEntry, const BY_HANDLE_FILE_INFORMATION& info) const = 0;
 
 protected:
     ~CEntryJudge() = default;

@@ -4,14 +4,13 @@
 #include "BatchTemplate.h"
 #include "BatchWait.h"
 #include "CdContents.h"
-#include "CdCopy.h"
 #include "CdPathRecord.h"
+#include "CopyEntries.h"
 #include "FreeSpace.h"
-#include "OwnEntry.h"
 #include "Payload.h"
 #include "ProgramPaths.h"
+#include "TempDisk.h"
 #include "WaitDlg.h"
-#include "framework/Handle.h"
 #include "framework/ResString.h"
 #include "framework/WaitCursor.h"
 #include "res/Caption.h"
@@ -192,20 +191,24 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     waitDlg.UpdateWindow();
     dlg.EnableWindow(FALSE);
 
-    const BatchWaitResult waited = WaitForBatch(system, batchRun, waitDlg, tempDrive, copyBytes);
+    const bool bStopped =
+        WaitForBatch(system, batchRun, waitDlg, tempDrive, copyBytes) == BatchWaitResult::Stopped;
     // The batch file tells whether the product's setup started from a complete copy.
-    const DWORD exitCode =
-        waited == BatchWaitResult::Ended ? BatchExitCode(batchRun.m_process) : kBatchExitCopyFailed;
+    const DWORD exitCode = bStopped ? kBatchExitCopyFailed : batchRun.ExitCode();
     const bool bPatched = exitCode == kBatchExitPatched;
     batch.Release();
     script.Release();
     // What the batch file's clean-up could not delete (a file still in use) keeps its record, and
     // the next run offers to remove it. A stopped run's copy goes now: nothing of the product ran.
     copy.Prune();
-    const char* pszForeign = nullptr;
-    const bool bLeftovers =
-        waited == BatchWaitResult::Stopped && copy.Remove(pszForeign) != LeftoversResult::Removed;
-    const bool bRecorded = !bPatched || RecordCdPath(system, cdDrive) != CdPathResult::Failed;
+    bool bLeftovers = false;
+    if (bStopped) {
+        const char* pszForeign = nullptr;
+        bLeftovers = copy.Remove(pszForeign) != LeftoversResult::Removed;
+    }
+    bool bRecorded = true;
+    if (bPatched)
+        bRecorded = RecordCdPath(system, cdDrive) != CdPathResult::Failed;
 
     host.busy = false;
     // The main dialog takes the focus back before the wait window goes, so that the message that
@@ -214,7 +217,7 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         dlg.EnableWindow(TRUE);
     waitDlg.DestroyWindow();
 
-    if (waited == BatchWaitResult::Stopped) {
+    if (bStopped) {
         ShowMessage(dlg, IDS_INSTALL_CANCELLED);
         if (bLeftovers)
             ShowMessage(dlg, IDS_LEFTOVERS_REMAIN);

@@ -52,8 +52,7 @@ bool RealFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
     return true;
 }
 
-bool RealFileOwner(const char* pszPath, HANDLE hEntry, std::string& ownerSid) {
-    (void)pszPath; // the handle names the entry; the path is only for the tests' seam
+bool RealFileOwner(HANDLE hEntry, std::string& ownerSid) {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (::GetSecurityInfo(hEntry, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,

@@ -35,9 +35,9 @@ struct PatchSystem {
     bool (*GetFreeBytes)(const char* pszRoot, LONGLONG& freeBytes);
     // Starts the batch file hidden; false when it could not be started.
     bool (*StartBatchFile)(const CString& batchPath, CBatchProcess& batch);
-    // The owner of the entry open as hEntry (at pszPath) as a SID's text (S-1-5-32-544), read
-    // through the handle; false when it cannot be read.
-    bool (*GetFileOwner)(const char* pszPath, HANDLE hEntry, std::string& ownerSid);
+    // The owner of the entry open as hEntry (with READ_CONTROL) as a SID's text (S-1-5-32-544);
+    // false when it cannot be read.
+    bool (*GetFileOwner)(HANDLE hEntry, std::string& ownerSid);
     // The flags of the volume of pszRoot (C:\): FILE_PERSISTENT_ACLS tells that it keeps
     // security descriptors; false when they cannot be read.
     bool (*GetVolumeFlags)(const char* pszRoot, DWORD& flags);

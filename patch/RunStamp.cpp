@@ -92,7 +92,8 @@ bool CRunStamp::Create(const PatchSystem& system, const CString& drive, const CS
 bool CRunStamp::TakeOver(const PatchSystem& system, const CString& drive) {
     m_records.clear();
     m_path = RunStampPath(drive);
-    // Shared only for reading, like a stamp the program creates.
+    // Opened, not created: the system's CreateEntry only makes entries new. Shared only for
+    // reading, like a stamp the program creates.
     m_file.Attach(::CreateFileA(
         m_path, GENERIC_READ | GENERIC_WRITE | DELETE | READ_CONTROL, FILE_SHARE_READ, nullptr,
         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -102,8 +103,8 @@ bool CRunStamp::TakeOver(const PatchSystem& system, const CString& drive) {
     // writes a plain file.
     if (!IsHeld() || !::GetFileInformationByHandle(m_file, &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-        !HasTrustedOwner(system, drive, m_path, m_file) ||
-        !ReadAll(m_file, kMaxStampBytes + 1, text) || text.size() > kMaxStampBytes) {
+        !HasTrustedOwner(system, drive, m_file) || !ReadAll(m_file, kMaxStampBytes + 1, text) ||
+        text.size() > kMaxStampBytes) {
         m_file.Close();
         return false;
     }

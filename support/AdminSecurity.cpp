@@ -70,8 +70,8 @@ bool IsTrustedSid(const std::string& sid) {
     return sid == user;
 }
 
-bool OnlyTrustedMayRearrange(PSID owner, PACL dacl) {
-    if (!owner || !dacl || !IsTrustedSid(SidText(owner)))
+bool OnlyTrustedMayRearrange(const std::string& ownerSid, PACL dacl) {
+    if (!dacl || !IsTrustedSid(ownerSid))
         return false;
     const ACCESS_MASK kRearranges = FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL;
     for (DWORD i = 0; i < dacl->AceCount; ++i) {

@@ -43,7 +43,7 @@ bool IsTrustedSid(const std::string& sid);
 // everything), and no allow entry that applies to the folder itself may give anyone else
 // FILE_DELETE_CHILD, WRITE_DAC, WRITE_OWNER or GENERIC_ALL. DELETE on the folder itself grants
 // nothing over its entries (Windows gives Authenticated Users Modify on a data disk's root).
-bool OnlyTrustedMayRearrange(PSID owner, PACL dacl);
+bool OnlyTrustedMayRearrange(const std::string& ownerSid, PACL dacl);
 
 // The SID of the account the program runs as (its token's user), as text (S-1-5-21-...); empty
 // when it cannot be asked.

@@ -1,6 +1,6 @@
 #include "FreshFile.h"
 
-#include "framework/SystemDlls.h"
+#include "framework/DynCalls.h"
 
 namespace {
 
@@ -22,12 +22,9 @@ struct DispositionInformation {
 };
 const int kFileBasicInformation = 4;
 const int kFileDispositionInformation = 13;
-using NtSetInformationFileFn = LONG(NTAPI*)(HANDLE, IoStatusBlock*, PVOID, ULONG, int);
 
 bool SetInformation(HANDLE hEntry, void* pInformation, ULONG size, int informationClass) {
-    // No import library reaches it on Windows XP: looked up in ntdll, loaded in every process.
-    static const auto setInformationFile =
-        ProcOf<NtSetInformationFileFn>(::GetModuleHandleA("ntdll.dll"), "NtSetInformationFile");
+    const auto setInformationFile = Dyn().NtSetInformationFile;
     IoStatusBlock status = {};
     return setInformationFile &&
            setInformationFile(hEntry, &status, pInformation, size, informationClass) >= 0;

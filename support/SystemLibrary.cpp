@@ -1,5 +1,7 @@
 #include "SystemLibrary.h"
 
+#include "framework/DynCalls.h"
+
 #include <objbase.h>
 
 namespace {
@@ -13,25 +15,26 @@ HMODULE Ole32() {
     return hOle32;
 }
 
-} // namespace
-
-CString SystemXcopyPath() {
-    return SystemFolder() + "\\xcopy.exe";
-}
-
+// The folder the system's programs that this process starts by the system folder's name really
+// run from: on 64-bit Windows a 32-bit process's system32 is the WOW64 folder (SysWOW64), which
+// process image names report. Empty when it cannot be asked.
 CString SystemRunFolder() {
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    using GetSystemWow64DirectoryAFn = UINT(WINAPI*)(LPSTR, UINT);
     // Both missing on Windows XP before SP2 and on 32-bit systems that know no WOW64.
-    static const auto isWow64 = KernelProc<IsWow64ProcessFn>("IsWow64Process");
-    static const auto wow64Folder =
-        KernelProc<GetSystemWow64DirectoryAFn>("GetSystemWow64DirectoryA");
+    const DynCalls& dyn = Dyn();
     BOOL bWow64 = FALSE;
-    if (!isWow64 || !isWow64(::GetCurrentProcess(), &bWow64) || !bWow64)
+    if (!dyn.IsWow64Process || !dyn.IsWow64Process(::GetCurrentProcess(), &bWow64) || !bWow64)
         return SystemFolder();
     char folder[MAX_PATH] = {};
-    const UINT length = wow64Folder ? wow64Folder(folder, MAX_PATH) : 0;
+    const UINT length =
+        dyn.GetSystemWow64DirectoryA ? dyn.GetSystemWow64DirectoryA(folder, MAX_PATH) : 0;
     return length > 0 && length < MAX_PATH ? CString(folder, static_cast<int>(length)) : CString();
+}
+
+} // namespace
+
+CString SystemXcopyPath(bool bAsRunning) {
+    const CString folder = bAsRunning ? SystemRunFolder() : SystemFolder();
+    return folder.IsEmpty() ? CString() : folder + "\\xcopy.exe";
 }
 
 DWORD_PTR ShellGetFileInfo(const char* pszPath, DWORD dwFileAttributes, SHFILEINFOA* psfi,

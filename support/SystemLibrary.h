@@ -9,8 +9,10 @@
 
 #include <shellapi.h>
 
-// The system's own xcopy.exe by its full path, as the system folder is named.
-CString SystemXcopyPath();
+// The system's own xcopy.exe by its full path: as the batch file names it (in the system folder),
+// or bAsRunning, as its running process reports its program file (on 64-bit Windows a 32-bit
+// process's system32 is the WOW64 folder, SysWOW64). Empty where the folder cannot be asked.
+CString SystemXcopyPath(bool bAsRunning = false);
 
 // The shell's SHGetFileInfoA, from shell32 loaded once by its full path in the system folder;
 // 0 when shell32 cannot be loaded.
@@ -27,13 +29,6 @@ public:
     CComApartment(const CComApartment&) = delete;
     CComApartment& operator=(const CComApartment&) = delete;
 
-    bool IsInitialised() const { return m_bInitialised; }
-
 private:
     bool m_bInitialised = false;
 };
-
-// The folder the system's programs that this process starts by the system folder's name really
-// run from: on 64-bit Windows a 32-bit process's system32 is the WOW64 folder (SysWOW64), which
-// process image names report. Empty when it cannot be asked.
-CString SystemRunFolder();

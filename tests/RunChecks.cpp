@@ -4,7 +4,7 @@
 
 #include "patch/BatchTemplate.h"
 #include "patch/CdContents.h"
-#include "patch/CdCopy.h"
+#include "patch/CopyEntries.h"
 #include "patch/CdPathRecord.h"
 #include "patch/RunStamp.h"
 

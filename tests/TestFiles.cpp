@@ -141,3 +141,20 @@ std::string PayloadBytes() {
     const char* data = static_cast<const char*>(::LockResource(::LoadResource(hModule, hResource)));
     return std::string(data, ::SizeofResource(hModule, hResource));
 }
+
+bool IsEntryAt(HANDLE hEntry, const std::string& path) {
+    if (path.empty())
+        return false;
+    HANDLE hAtPath = ::CreateFileA(
+        path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (hAtPath == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION a, b;
+    const bool bSame = ::GetFileInformationByHandle(hEntry, &a) &&
+                       ::GetFileInformationByHandle(hAtPath, &b) &&
+                       a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+                       a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    ::CloseHandle(hAtPath);
+    return bSame;
+}

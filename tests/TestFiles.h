@@ -26,6 +26,8 @@ bool PathExists(const std::string& path);
 bool ReadFileBytes(const std::string& path, std::string& bytes);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool MakeFolder(const std::string& path);
+// Whether the entry open as hEntry is the one at path (the same volume and file index).
+bool IsEntryAt(HANDLE hEntry, const std::string& path);
 // Sets the last-write time of path to the given local time.
 bool SetLocalWriteTime(const std::string& path, WORD year, WORD month, WORD day, WORD hour,
                        WORD minute, WORD second);

@@ -6,6 +6,9 @@
 
 #include <string>
 
+// The wait window's caption, as its template gives it.
+const char kWaitCaption[] = "Warning";
+
 // The text of a window. For another process's window this reads the text the system keeps,
 // without a message to a thread that may be busy waiting.
 inline std::string WindowText(HWND hWnd) {

@@ -67,7 +67,7 @@ int Batch(const char* batch) {
     CBatchProcess process;
     if (!StartBatchFile(batch, process))
         return 1;
-    ::WaitForSingleObject(process.m_process, INFINITE);
+    process.Process().Wait(INFINITE);
     std::printf("batch %.1f\n", Now() - start);
     return 0;
 }

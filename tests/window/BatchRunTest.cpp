@@ -36,11 +36,11 @@ DWORD RunBatch(const std::string& text, const std::string& folder = "C:\\records
                                        CREATE_ALWAYS, 0, nullptr));
     CBatchProcess batch;
     EXPECT_TRUE(StartBatchFileWithOutput(path.c_str(), batch, output));
-    if (!batch.m_process.IsValid())
+    if (!batch.Process().IsValid())
         return ~0u;
-    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(batch.m_process, ScaledMs(60000)));
+    EXPECT_EQ(WAIT_OBJECT_0, batch.Process().Wait(ScaledMs(60000)));
     DWORD code = ~0u;
-    ::GetExitCodeProcess(batch.m_process, &code);
+    batch.Process().GetExitCode(code);
     held.Release();
     ::DeleteFileA(path.c_str());
     return code;

@@ -69,12 +69,12 @@ bool TestStartBatchFile(const CString& batchPath, CBatchProcess& batch) {
         ::CloseHandle(hOutput);
     return bStarted;
 }
-// The entry at this path is another account's, as an unprivileged user's entry on a data disk
-// would be owned; every other entry answers its real owner.
+// The entry at this path (known by its identity) is another account's, as an unprivileged user's
+// entry on a data disk would be owned; every other entry answers its real owner.
 std::string g_otherOwnerPath;
-bool TestFileOwner(const char* pszPath, HANDLE hEntry, std::string& ownerSid) {
-    if (lstrcmpiA(pszPath, g_otherOwnerPath.c_str()) != 0)
-        return RealPatchSystem().GetFileOwner(pszPath, hEntry, ownerSid);
+bool TestFileOwner(HANDLE hEntry, std::string& ownerSid) {
+    if (!IsEntryAt(hEntry, g_otherOwnerPath))
+        return RealPatchSystem().GetFileOwner(hEntry, ownerSid);
     ownerSid = "S-1-5-21-1111-2222-3333-1001";
     return true;
 }
@@ -228,7 +228,7 @@ TEST_F(PatchRunTest, RunFromTheFixedDiskCopiesTheCdRunsSetupWithOurScriptAndClea
     PatchHostDlg* pHost = nullptr;
     UiDriver ui;
     ui.onTick = [&] {
-        HWND hWait = FindThreadDialog("Warning");
+        HWND hWait = FindThreadDialog(kWaitCaption);
         HWND hHost = FindThreadDialog(kPatchCaption);
         if (hWait && ::IsWindowVisible(hWait) && hHost) {
             sawWait = true;
@@ -259,7 +259,7 @@ TEST_F(PatchRunTest, RunFromTheFixedDiskCopiesTheCdRunsSetupWithOurScriptAndClea
     EXPECT_TRUE(busy);
     EXPECT_TRUE(keysSent) << "the setup's step was never shown";
     EXPECT_TRUE(shownAfterKeys) << "Escape, Enter or the close command hid the wait window";
-    EXPECT_EQ(nullptr, FindThreadDialog("Warning"));
+    EXPECT_EQ(nullptr, FindThreadDialog(kWaitCaption));
 
     // The script beside the program, byte for byte; every derived path in lower case.
     ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
@@ -344,7 +344,7 @@ TEST_F(PatchRunTest, AbbrechenNeverEndsTheProductsSetupEvenWhereItsStartWasMisse
     UiDriver ui;
     ui.AnswerWith(IDYES);
     ui.onTick = [&] {
-        HWND hWait = FindThreadDialog("Warning");
+        HWND hWait = FindThreadDialog(kWaitCaption);
         // The setup runs (the stub has written its record and sleeps); unseen, the copy's step
         // stays and with it "Abbrechen".
         if (bAsked || !hWait || StubRecord().empty())
@@ -956,7 +956,7 @@ TEST_F(PatchRunTest, ABatchFileThatCannotBeStartedIsAFailureAndRecordsNothing) {
     std::string cdPath;
     DWORD type;
     EXPECT_FALSE(ReadCdPath(cdPath, type));
-    EXPECT_EQ(nullptr, FindThreadDialog("Warning"));
+    EXPECT_EQ(nullptr, FindThreadDialog(kWaitCaption));
     EXPECT_FALSE(PathExists(std::string("C:\\") + kRunStampName)) << "the stamp is left";
 }
 
@@ -979,7 +979,7 @@ TEST_F(PatchRunTest, TheWaitSurvivesAThrowingHandlerAndAQuitMessage) {
     bool posted = false;
     UiDriver ui;
     ui.onTick = [&] {
-        HWND hWait = FindThreadDialog("Warning");
+        HWND hWait = FindThreadDialog(kWaitCaption);
         HWND hHost = FindThreadDialog(kPatchCaption);
         if (!posted && hWait && hHost) {
             posted = true;

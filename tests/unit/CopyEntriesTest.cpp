@@ -6,7 +6,7 @@
 #include "TestFiles.h"
 
 #include "patch/CdContents.h"
-#include "patch/CdCopy.h"
+#include "patch/CopyEntries.h"
 #include "patch/OwnEntry.h"
 #include "patch/PatchSystem.h"
 #include "patch/RunStamp.h"
@@ -26,7 +26,7 @@ std::string WellKnownSid(WELL_KNOWN_SID_TYPE type) {
 
 } // namespace
 
-TEST(CopyFoldersTest, TheirDescriptorIsProtectedAndLetsNoOrdinaryUserChangeAnything) {
+TEST(CopyEntriesTest, TheirDescriptorIsProtectedAndLetsNoOrdinaryUserChangeAnything) {
     CAdminOnlySecurity security;
     ASSERT_TRUE(security.IsValid());
     ASSERT_NE(nullptr, security.Attributes());
@@ -66,7 +66,7 @@ TEST(CopyFoldersTest, TheirDescriptorIsProtectedAndLetsNoOrdinaryUserChangeAnyth
     EXPECT_EQ(3u, granted.size());
 }
 
-TEST(CopyFoldersTest, AFolderThatAppearedMeanwhileStopsThemAndOnlyTheProgramsOwnAreRemoved) {
+TEST(CopyEntriesTest, AFolderThatAppearedMeanwhileStopsThemAndOnlyTheProgramsOwnAreRemoved) {
     const std::string drive = drives::kFixedSecond;
     const std::string stamp = drive + "\\" + kRunStampName;
     RemoveCdEntriesFrom(drive);
@@ -113,7 +113,7 @@ HANDLE CreateEntryFailingTheFourth(const char* pszPath, bool bFolder, SECURITY_A
 
 } // namespace
 
-TEST(CopyFoldersTest, TheStampRecordsWhatWasMadeAtEveryMomentAndNoRecordOutlivesItsEntry) {
+TEST(CopyEntriesTest, TheStampRecordsWhatWasMadeAtEveryMomentAndNoRecordOutlivesItsEntry) {
     const std::string drive = drives::kFixedSecond;
     const std::string stamp = drive + "\\" + kRunStampName;
     RemoveCdEntriesFrom(drive);

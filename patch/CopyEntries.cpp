@@ -1,4 +1,4 @@
-#include "CdCopy.h"
+#include "CopyEntries.h"
 
 #include "CdContents.h"
 #include "OwnEntry.h"
@@ -13,10 +13,8 @@ public:
     CRecordedEntry(const PatchSystem& system, const CString& drive, const CRunStamp& stamp,
                    const CString& name)
         : m_system(system), m_drive(drive), m_stamp(stamp), m_name(name) {}
-    bool IsOwn(const CString& path, HANDLE hEntry,
-               const BY_HANDLE_FILE_INFORMATION& info) const override {
-        return m_stamp.Holds(m_name, IdOf(info)) &&
-               HasTrustedOwner(m_system, m_drive, path, hEntry);
+    bool IsOwn(HANDLE hEntry, const BY_HANDLE_FILE_INFORMATION& info) const override {
+        return m_stamp.Holds(m_name, IdOf(info)) && HasTrustedOwner(m_system, m_drive, hEntry);
     }
 
 private:
@@ -25,6 +23,11 @@ private:
     const CRunStamp& m_stamp;
     CString m_name;
 };
+
+// Whether a creation failed because something of the name was there first.
+bool WasMadeFirst(DWORD error) {
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+}
 
 } // namespace
 
@@ -56,8 +59,7 @@ CopyEntriesResult CCopyEntries::Create(const CString& cdDrive, const char*& exis
         return CopyEntriesResult::CannotCreate;
     SECURITY_ATTRIBUTES* attributes = bKeepsAcls ? security.Attributes() : nullptr;
     if (!m_stamp.Create(m_system, m_drive, cdDrive, attributes)) {
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
+        if (WasMadeFirst(::GetLastError())) {
             existing = kRunStampName;
             return CopyEntriesResult::EntryExists;
         }
@@ -73,7 +75,7 @@ CopyEntriesResult CCopyEntries::Create(const CString& cdDrive, const char*& exis
         made.Close();
         RemoveRecorded();
         // Someone made it since the data-loss guard looked: it is not the program's.
-        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
+        if (WasMadeFirst(error)) {
             existing = entry.name;
             return CopyEntriesResult::EntryExists;
         }
@@ -90,7 +92,7 @@ LeftoversResult CCopyEntries::Remove(const char*& foreign) {
         // An entry in use without sharing cannot be judged here; it cannot be removed either.
         const CString path = PathOf(entry.name);
         if (OpenEntry(path, false, held, info) &&
-            !CRecordedEntry(m_system, m_drive, m_stamp, entry.name).IsOwn(path, held, info)) {
+            !CRecordedEntry(m_system, m_drive, m_stamp, entry.name).IsOwn(held, info)) {
             foreign = entry.name;
             return LeftoversResult::NotOwn;
         }

@@ -1,0 +1,44 @@
+#include "TempDisk.h"
+
+#include "OwnEntry.h"
+#include "framework/Handle.h"
+#include "framework/SystemDlls.h"
+#include "support/AdminSecurity.h"
+
+#include <aclapi.h>
+
+namespace {
+
+// Whether only trusted accounts may rename or delete what lies at root (C:\), read through a
+// handle to the root folder itself; its owner is asked as every entry's is.
+bool RootKeepsNamesForTrusted(const PatchSystem& system, const CString& root) {
+    const CHandle folder(
+        ::CreateFileA(root, READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    std::string owner;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!folder.IsValid() || !system.GetFileOwner(folder, owner) ||
+        ::GetSecurityInfo(folder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                          &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    const bool bSafe = OnlyTrustedMayRearrange(owner, dacl);
+    ::LocalFree(descriptor);
+    return bSafe;
+}
+
+} // namespace
+
+TempDiskCheck CheckTempDisk(const PatchSystem& system, const CString& tempDrive) {
+    const CString systemDrive = SystemFolder().Left(2);
+    bool bSystemKeeps = false;
+    if (systemDrive.IsEmpty() || !ReadKeepsAcls(system, systemDrive, bSystemKeeps))
+        return TempDiskCheck::NoAcls;
+    if (!bSystemKeeps)
+        return TempDiskCheck::Safe; // the system protects nothing of its own either
+    bool bTempKeeps = false;
+    if (!ReadKeepsAcls(system, tempDrive, bTempKeeps) || !bTempKeeps)
+        return TempDiskCheck::NoAcls;
+    return RootKeepsNamesForTrusted(system, tempDrive + "\\") ? TempDiskCheck::Safe
+                                                              : TempDiskCheck::OthersMayRearrange;
+}
