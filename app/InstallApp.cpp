@@ -10,10 +10,6 @@
 
 namespace {
 
-// One run at a time, across sessions and for both builds: a second copy would rewrite temp.bat
-// and delete the CD copy that the first copy's setup is running from.
-const char kSingleInstanceMutex[] = "Global\\TavixTechnologies.NebuLark5.Install";
-
 struct RunningDialog {
     DWORD ownPid;
     HWND hWnd;

@@ -3,3 +3,7 @@
 #pragma once
 
 inline constexpr char kPatchCaption[] = "NebuLark 5 Installation";
+
+// One run at a time, across sessions and for both builds: a second copy would rewrite temp.bat
+// and delete the CD copy that the first copy's setup is running from.
+inline constexpr char kSingleInstanceMutex[] = "Global\\TavixTechnologies.NebuLark5.Install";

@@ -31,7 +31,7 @@ const std::string kStamp = std::string("C:\\") + kRunStampName;
 // What the program shows now, for a test that fails: its message and the wait window's step.
 std::string Shows(const RemoteProgram& program) {
     HWND hBox = program.WaitForMessageBox(kPatchCaption, 0);
-    HWND hWait = program.WaitForDialog("Warning", 0);
+    HWND hWait = program.WaitForDialog(kWaitCaption, 0);
     return "; it shows the message \"" + (hBox ? WindowText(::GetDlgItem(hBox, 0xFFFF)) : "") +
            "\" and the step \"" + (hWait ? WindowText(::GetDlgItem(hWait, IDC_WAIT_STEP)) : "") +
            "\"";
@@ -50,6 +50,24 @@ HWND WaitForMessage(const RemoteProgram& program, const std::string& text) {
     return nullptr;
 }
 
+// Waits for the program to end after a run, and says what it shows if it does not.
+void ExpectEndedAfterTheRun(const RemoteProgram& program) {
+    ASSERT_EQ(0u, program.WaitForExit())
+        << "the program did not end after the run" << Shows(program);
+}
+
+// With the settings key in place, starts the program from folder, clicks "Weiter >>>" in its
+// dialog and waits for it to end.
+void RunToTheEnd(const std::string& exePath, const std::string& folder) {
+    ASSERT_TRUE(SettingsKeyCreate());
+    RemoteProgram program(exePath, folder);
+    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
+    HWND hDlg = program.WaitForDialog(kPatchCaption);
+    ASSERT_NE(nullptr, hDlg);
+    Click(::GetDlgItem(hDlg, IDC_NEXT));
+    ExpectEndedAfterTheRun(program);
+}
+
 // Goes through the program's dialog with the slow CD K: (the last CD drive) and the settings key
 // in place, clicks "Weiter >>>" and answers the wait window, or null; hDlg is the main dialog.
 HWND StartSlowCopy(const RemoteProgram& program, HWND& hDlg) {
@@ -61,7 +79,7 @@ HWND StartSlowCopy(const RemoteProgram& program, HWND& hDlg) {
         return nullptr;
     ChooseLastDrive(::GetDlgItem(hDlg, IDC_CD_DRIVE));
     Click(::GetDlgItem(hDlg, IDC_NEXT));
-    return program.WaitForDialog("Warning", 10000);
+    return program.WaitForDialog(kWaitCaption, 10000);
 }
 
 // The processes of a batch run that are still there: the command interpreter, xcopy, the setup.
@@ -160,7 +178,7 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
     }
 
     Click(::GetDlgItem(hDlg, IDC_NEXT));
-    HWND hWait = program.WaitForDialog("Warning", 10000);
+    HWND hWait = program.WaitForDialog(kWaitCaption, 10000);
     EXPECT_NE(nullptr, hWait) << "no wait window";
     if (hWait) {
         EXPECT_EQ("Bitte warten...", WindowText(::GetWindow(hWait, GW_CHILD)));
@@ -181,8 +199,7 @@ TEST_F(EndToEndTest, WeiterPatchesTheProductFromTheSampleCdAndEnds) {
             }
         }
     }
-    ASSERT_EQ(0u, program.WaitForExit())
-        << "the program did not end after the run" << Shows(program);
+    ASSERT_NO_FATAL_FAILURE(ExpectEndedAfterTheRun(program));
 
     ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
 
@@ -234,8 +251,7 @@ TEST_F(EndToEndTest, WhileTheCdIsCopiedTheWaitWindowShowsHowFarAndThenTheSetup) 
     EXPECT_EQ(setup.high, setup.position) << "the copy is complete once the setup runs";
     EXPECT_FALSE(setup.canCancel) << "the setup runs: it has its own Cancel";
 
-    ASSERT_EQ(0u, program.WaitForExit())
-        << "the program did not end after the run" << Shows(program);
+    ASSERT_NO_FATAL_FAILURE(ExpectEndedAfterTheRun(program));
     ExpectCompletedRun("c:\\patch\\", "K:", "C:", kRecordPath);
     ExpectCdPathRecorded("K:");
 }
@@ -305,8 +321,7 @@ TEST_F(EndToEndTest, ANameOfTheCopyCannotBeTakenByAnotherDuringTheRun) {
     std::string copied;
     EXPECT_TRUE(ReadFileBytes("C:\\Readme.txt", copied));
     EXPECT_EQ(cdFile, copied);
-    ASSERT_EQ(0u, program.WaitForExit())
-        << "the program did not end after the run" << Shows(program);
+    ASSERT_NO_FATAL_FAILURE(ExpectEndedAfterTheRun(program));
     EXPECT_FALSE(PathExists("C:\\Readme.txt")) << "the clean-up left the program's copy";
     ExpectCdPathRecorded("D:");
 }
@@ -341,8 +356,7 @@ TEST_F(EndToEndTest, LeftoversWithAFileInUseKeepTheStampUntilTheyCanAllGo) {
     hOffer = WaitForMessage(program, LoadResString(IDS_REMOVE_LEFTOVERS).str());
     ASSERT_NE(nullptr, hOffer);
     Click(::GetDlgItem(hOffer, IDYES));
-    ASSERT_EQ(0u, program.WaitForExit())
-        << "the program did not end after the run" << Shows(program);
+    ASSERT_NO_FATAL_FAILURE(ExpectEndedAfterTheRun(program));
     ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
     EXPECT_FALSE(PathExists(kStamp));
     ExpectCdPathRecorded("D:");
@@ -354,14 +368,7 @@ TEST_F(EndToEndTest, AProgramFolderWithPercentSignsRunsToTheEnd) {
     ASSERT_TRUE(MakeFolder(folder));
     ASSERT_TRUE(
         ::CopyFileA(BinaryPath("install.exe").c_str(), (folder + "\\install.exe").c_str(), FALSE));
-    ASSERT_TRUE(SettingsKeyCreate());
-    RemoteProgram program(folder + "\\install.exe", folder);
-    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
-    HWND hDlg = program.WaitForDialog(kPatchCaption);
-    ASSERT_NE(nullptr, hDlg);
-    Click(::GetDlgItem(hDlg, IDC_NEXT));
-    ASSERT_EQ(0u, program.WaitForExit())
-        << "the program did not end after the run" << Shows(program);
+    ASSERT_NO_FATAL_FAILURE(RunToTheEnd(folder + "\\install.exe", folder));
     ExpectCompletedRun("c:\\patch\\patch %temp% v2\\", "D:", "C:", kRecordPath);
     ExpectCdPathRecorded("D:");
 }
@@ -375,14 +382,7 @@ TEST_F(EndToEndTest, DllsPlacedBesideTheProgramAreNeverLoaded) {
         ASSERT_TRUE(::CopyFileA(planted.c_str(),
                                 (std::string("C:\\patch\\") + name + ".dll").c_str(), FALSE))
             << name;
-    ASSERT_TRUE(SettingsKeyCreate());
-    RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
-    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
-    HWND hDlg = program.WaitForDialog(kPatchCaption);
-    ASSERT_NE(nullptr, hDlg);
-    Click(::GetDlgItem(hDlg, IDC_NEXT));
-    ASSERT_EQ(0u, program.WaitForExit())
-        << "the program did not end after the run" << Shows(program);
+    ASSERT_NO_FATAL_FAILURE(RunToTheEnd("C:\\patch\\install.exe", "C:\\patch"));
     ExpectCdPathRecorded("D:");
     for (const char* name : names)
         EXPECT_FALSE(PathExists(std::string("C:\\patch\\") + name + ".dll.planted"))
@@ -403,8 +403,7 @@ TEST_F(EndToEndTest, AnInstanceMutexItMayNotOpenMeansACopyRunsElsewhereAndIsSaid
                 ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
                 ::SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE));
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
-    HANDLE hMutex =
-        ::CreateMutexA(&attributes, FALSE, "Global\\TavixTechnologies.NebuLark5.Install");
+    HANDLE hMutex = ::CreateMutexA(&attributes, FALSE, kSingleInstanceMutex);
     ASSERT_NE(nullptr, hMutex);
 
     RemoteProgram program("C:\\patch\\install.exe", "C:\\patch");
@@ -436,15 +435,7 @@ TEST_F(EndToEndTest, AFolderTheAnsiCodePageCannotNameIsReachedThroughItsShortFor
     for (const wchar_t* p = shortExe; *p; ++p)
         shortAnsi += static_cast<char>(*p < 0x80 ? *p : '?');
     ASSERT_EQ(std::string::npos, shortAnsi.find('?')) << "the short form is not plain ASCII";
-    ASSERT_TRUE(SettingsKeyCreate());
-
-    RemoteProgram program(shortAnsi, "C:\\patch");
-    ASSERT_TRUE(program.Ok()) << "CreateProcess failed: " << program.StartError();
-    HWND hDlg = program.WaitForDialog(kPatchCaption);
-    ASSERT_NE(nullptr, hDlg);
-    Click(::GetDlgItem(hDlg, IDC_NEXT));
-    ASSERT_EQ(0u, program.WaitForExit())
-        << "the program did not end after the run" << Shows(program);
+    ASSERT_NO_FATAL_FAILURE(RunToTheEnd(shortAnsi, "C:\\patch"));
     EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()}, ReadStubRecord(kRecordPath)["inx"]);
     ExpectCdPathRecorded("D:");
     for (const wchar_t* name : {L"\\temp.bat", L"\\setup.inx", L"\\install.exe"}) {

@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
     std::printf("clicking \"Weiter >>>\"\n");
     std::fflush(stdout);
     Click(::GetDlgItem(hDlg, IDC_NEXT));
-    if (HWND hWait = program.WaitForDialog("Warning", 10000)) {
+    if (HWND hWait = program.WaitForDialog(kWaitCaption, 10000)) {
         std::printf("wait window \"%s\": %s\n", WindowText(hWait).c_str(),
                     WindowText(::GetWindow(hWait, GW_CHILD)).c_str());
         ::Sleep(1200); // well into the copy, or the setup

@@ -88,7 +88,7 @@ void UiDriver::Tick() {
         else
             ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
     }
-    if (HWND hWait = FindThreadDialog("Warning"))
+    if (HWND hWait = FindThreadDialog(kWaitCaption))
         m_lastStep = WindowText(::GetDlgItem(hWait, IDC_WAIT_STEP));
     if (onTick)
         onTick();
