@@ -1,6 +1,7 @@
 #include "String.h"
 
-#include <cctype>
+#include <windows.h>
+
 #include <cstring>
 
 CString CString::Left(int nCount) const {
@@ -48,8 +49,15 @@ int CString::Replace(const char* pszOld, const char* pszNew) {
 }
 
 void CString::MakeLower() {
-    for (char& ch : m_str)
-        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    for (size_t i = 0; i < m_str.size(); ++i) {
+        const unsigned char ch = static_cast<unsigned char>(m_str[i]);
+        // A double-byte character of the ANSI code page (932, 936, 949, 950) stays as it is: its
+        // trail byte may lie between 'A' and 'Z' and is no letter.
+        if (::IsDBCSLeadByte(ch))
+            ++i;
+        else if (ch >= 'A' && ch <= 'Z')
+            m_str[i] = static_cast<char>(ch - 'A' + 'a');
+    }
 }
 
 int CString::Find(const char* pszSub, int nStart) const {

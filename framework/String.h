@@ -24,7 +24,8 @@ public:
     // Replaces every occurrence of pszOld, left to right and without overlap; the inserted text
     // is not searched again. Returns the number of replacements.
     int Replace(const char* pszOld, const char* pszNew);
-    // Lower case by the C runtime's rules in the "C" locale: only A to Z change.
+    // Lower case as in the "C" locale: only A to Z change, and never a byte of a double-byte
+    // character of the ANSI code page, as MFC's multi-byte MakeLower leaves them.
     void MakeLower();
     int Find(const char* pszSub, int nStart = 0) const;
 

@@ -30,8 +30,11 @@ const char* const kPatchLines[] = {
     "\"%X\" /Y \"%3\"",
     "if errorlevel 1 goto failed",
     "%2 ",
-    "cd \\ ",
     "for %%F in (\"%2\\Disk1\\setup.inx\") do if not \"%%~zF\"==\"%Z\" goto failed",
+    // The setup starts inside the copy's Disk1, which only administrators may change: a program
+    // or DLL it names bare is looked for in the current folder before the system's, and any user
+    // may put files at a data disk's root.
+    "if /I not \"%CD%\"==\"%2\\Disk1\" goto failed",
     "\"%2\\%S\"  -noMSI ",
     // 9009 is the command interpreter's own status for a program it could not start (Windows'
     // for one it cannot find, Wine's for every failed start); any other is the setup's own.

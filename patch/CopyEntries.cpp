@@ -10,15 +10,17 @@ namespace {
 // owns it.
 class CRecordedEntry : public CEntryJudge {
 public:
-    CRecordedEntry(const PatchSystem& system, const CString& drive, const CRunStamp& stamp,
-                   const CString& name)
-        : m_system(system), m_drive(drive), m_stamp(stamp), m_name(name) {}
+    CRecordedEntry(const PatchSystem& system, const CTrustedOwners& trusted, const CString& drive,
+                   const CRunStamp& stamp, const CString& name)
+        : m_system(system), m_trusted(trusted), m_drive(drive), m_stamp(stamp), m_name(name) {}
     bool IsOwn(HANDLE hEntry, const BY_HANDLE_FILE_INFORMATION& info) const override {
-        return m_stamp.Holds(m_name, IdOf(info)) && HasTrustedOwner(m_system, m_drive, hEntry);
+        return m_stamp.Holds(m_name, IdOf(info)) &&
+               HasTrustedOwner(m_system, m_trusted, m_drive, hEntry);
     }
 
 private:
     const PatchSystem& m_system;
+    const CTrustedOwners& m_trusted;
     const CString& m_drive;
     const CRunStamp& m_stamp;
     CString m_name;
@@ -39,7 +41,7 @@ const char* FindCdEntryOnDrive(const CString& drive) {
 }
 
 bool CCopyEntries::TakeOverEarlierRun() {
-    if (!HasRunStamp(m_drive) || !m_stamp.TakeOver(m_system, m_drive))
+    if (!HasRunStamp(m_drive) || !m_stamp.TakeOver(m_system, m_trusted, m_drive))
         return false;
     if (m_stamp.Records().empty()) {
         if (!FindCdEntryOnDrive(m_drive))
@@ -92,7 +94,7 @@ LeftoversResult CCopyEntries::Remove(const char*& foreign) {
         // An entry in use without sharing cannot be judged here; it cannot be removed either.
         const CString path = PathOf(entry.name);
         if (OpenEntry(path, false, held, info) &&
-            !CRecordedEntry(m_system, m_drive, m_stamp, entry.name).IsOwn(held, info)) {
+            !CRecordedEntry(m_system, m_trusted, m_drive, m_stamp, entry.name).IsOwn(held, info)) {
             foreign = entry.name;
             return LeftoversResult::NotOwn;
         }
@@ -104,7 +106,7 @@ LeftoversResult CCopyEntries::Remove(const char*& foreign) {
 void CCopyEntries::RemoveRecorded() {
     const std::vector<StampRecord> records = m_stamp.Records();
     for (const StampRecord& record : records) {
-        const CRecordedEntry judge(m_system, m_drive, m_stamp, record.name);
+        const CRecordedEntry judge(m_system, m_trusted, m_drive, m_stamp, record.name);
         // A record never outlives its entry.
         if (RemoveEntry(PathOf(record.name), judge))
             m_stamp.Drop(record.name);

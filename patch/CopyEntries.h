@@ -32,8 +32,8 @@ enum class LeftoversResult {
 // creation, or from taking over an earlier run's, until this object goes.
 class CCopyEntries {
 public:
-    CCopyEntries(const PatchSystem& system, const CString& drive)
-        : m_system(system), m_drive(drive) {}
+    CCopyEntries(const PatchSystem& system, const CTrustedOwners& trusted, const CString& drive)
+        : m_system(system), m_trusted(trusted), m_drive(drive) {}
 
     // Takes over an earlier run's stamp, if it is the program's, and prunes it. Answers whether
     // entries it records are still there (the user is asked before they go). A stamp whose
@@ -64,6 +64,7 @@ private:
     CString PathOf(const CString& name) const { return m_drive + "\\" + name; }
 
     const PatchSystem& m_system;
+    const CTrustedOwners& m_trusted;
     CString m_drive;
     CRunStamp m_stamp;
 };

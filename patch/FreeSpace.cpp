@@ -1,7 +1,7 @@
 #include "FreeSpace.h"
 
 #include "CdContents.h"
-#include "framework/FileFind.h"
+#include "support/WidePath.h"
 
 ULONGLONG RoundUpToClusters(ULONGLONG bytes, ULONGLONG clusterBytes) {
     return (bytes + clusterBytes - 1) / clusterBytes * clusterBytes;
@@ -14,30 +14,24 @@ namespace {
 const DWORD kNotCopied = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 // Adds the folder's entries to bytes (everything) and, where bCopied, to copiedBytes (what xcopy
-// copies of it). copiedBytes may be null.
-bool MeasureFolder(const CString& folder, ULONGLONG clusterBytes, ULONGLONG& bytes,
+// copies of it), each by the name the system holds. copiedBytes may be null. A listing that broke
+// off (the disc taken out) measured too little: false.
+bool MeasureFolder(const CWidePath& folder, ULONGLONG clusterBytes, ULONGLONG& bytes,
                    ULONGLONG* pCopiedBytes) {
-    CFileFind finder;
-    if (!finder.FindFile(folder + "*"))
-        return ::GetLastError() == ERROR_FILE_NOT_FOUND; // an empty disc
     bool ok = true;
-    BOOL more = TRUE;
-    while (more) {
-        more = finder.FindNextFile();
-        if (finder.IsDots())
-            continue;
-        ULONGLONG* pCopied = finder.MatchesMask(kNotCopied) ? nullptr : pCopiedBytes;
-        const ULONGLONG entryBytes = finder.IsDirectory()
-                                         ? clusterBytes
-                                         : RoundUpToClusters(finder.GetLength(), clusterBytes);
+    const bool bRead = ForEachEntry(folder, [&](const WIN32_FIND_DATAW& found) {
+        const bool bFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        ULONGLONG* pCopied = (found.dwFileAttributes & kNotCopied) ? nullptr : pCopiedBytes;
+        const ULONGLONG size =
+            (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        const ULONGLONG entryBytes = bFolder ? clusterBytes : RoundUpToClusters(size, clusterBytes);
         bytes += entryBytes;
         if (pCopied)
             *pCopied += entryBytes;
-        if (finder.IsDirectory())
-            ok = MeasureFolder(finder.GetFilePath() + "\\", clusterBytes, bytes, pCopied) && ok;
-    }
-    // A listing that broke off (the disc taken out) measured too little.
-    return finder.GetEndError() == ERROR_NO_MORE_FILES && ok;
+        if (bFolder)
+            ok = MeasureFolder(folder.Child(found.cFileName), clusterBytes, bytes, pCopied) && ok;
+    });
+    return bRead && ok;
 }
 
 } // namespace
@@ -45,10 +39,7 @@ bool MeasureFolder(const CString& folder, ULONGLONG clusterBytes, ULONGLONG& byt
 bool MeasureCdCopy(const CString& cdRoot, ULONGLONG clusterBytes, ULONGLONG& bytes,
                    ULONGLONG& copiedBytes) {
     bytes = copiedBytes = 0;
-    CString root = cdRoot;
-    if (root.IsEmpty() || root.Right(1) != "\\")
-        root += '\\';
-    return MeasureFolder(root, clusterBytes ? clusterBytes : 1, bytes, &copiedBytes);
+    return MeasureFolder(CWidePath(cdRoot), clusterBytes ? clusterBytes : 1, bytes, &copiedBytes);
 }
 
 ULONGLONG MeasureCopyOn(const CString& tempDrive, ULONGLONG clusterBytes) {
@@ -56,17 +47,18 @@ ULONGLONG MeasureCopyOn(const CString& tempDrive, ULONGLONG clusterBytes) {
     ULONGLONG bytes = 0;
     ULONGLONG copied = 0;
     for (const CdEntry& entry : kCdEntries) {
-        CFileFind finder;
-        if (!finder.FindFile(tempDrive + "\\" + entry.name))
+        const CWidePath path(tempDrive + "\\" + entry.name);
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!::GetFileAttributesExW(path.Get(), GetFileExInfoStandard, &data) ||
+            (data.dwFileAttributes & kNotCopied))
             continue;
-        finder.FindNextFile();
-        if (finder.MatchesMask(kNotCopied))
-            continue;
-        if (finder.IsDirectory()) {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             copied += clusterBytes;
-            MeasureFolder(finder.GetFilePath() + "\\", clusterBytes, bytes, &copied);
+            MeasureFolder(path, clusterBytes, bytes, &copied);
         } else {
-            copied += RoundUpToClusters(finder.GetLength(), clusterBytes);
+            const ULONGLONG size =
+                (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            copied += RoundUpToClusters(size, clusterBytes);
         }
     }
     return copied;

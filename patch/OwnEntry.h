@@ -8,6 +8,7 @@
 #include "PatchSystem.h"
 #include "framework/Handle.h"
 #include "framework/String.h"
+#include "support/AdminSecurity.h"
 
 // An entry's identity: its volume's serial number and its 64-bit file index. NTFS puts a
 // sequence number into the index, so a later entry of the same name never has it; elsewhere
@@ -38,10 +39,14 @@ bool IsGone(const CString& path);
 bool OpenEntry(const CString& path, bool bForDelete, CHandle& entry,
                BY_HANDLE_FILE_INFORMATION& info);
 
-// Whether the entry held as hEntry (on drive) belongs to a trusted account
-// (IsTrustedSid); on a volume that keeps no owners, any entry does. Owners or volume flags that
-// cannot be read: not trusted.
-bool HasTrustedOwner(const PatchSystem& system, const CString& drive, HANDLE hEntry);
+// Who is trusted in this run: hOwnFile is a file the program has just created (with READ_CONTROL),
+// whose owner is the one the program's own new files get.
+CTrustedOwners TrustedOwnersFor(const PatchSystem& system, HANDLE hOwnFile);
+
+// Whether the entry held as hEntry (on drive) belongs to a trusted account; on a volume that keeps
+// no owners, any entry does. Owners or volume flags that cannot be read: not trusted.
+bool HasTrustedOwner(const PatchSystem& system, const CTrustedOwners& trusted,
+                     const CString& drive, HANDLE hEntry);
 
 // Decides through the entry's own handle whether it is the program's to delete.
 class CEntryJudge {
@@ -54,6 +59,7 @@ protected:
 
 // Deletes the entry at path if judge says it is the program's, judged again through the handle
 // that deletes it. A real folder is emptied first, held meanwhile: everything below it is the
-// copy and goes, a link or junction as itself. What is in use stays, and so does every folder
+// copy and goes, a link or junction as itself, each walked and opened by the name the system
+// holds (wide), never by an ANSI form of it. What is in use stays, and so does every folder
 // above it. Answers whether path is gone.
 bool RemoveEntry(const CString& path, const CEntryJudge& judge);

@@ -7,6 +7,7 @@
 #include "CdPathRecord.h"
 #include "CopyEntries.h"
 #include "FreeSpace.h"
+#include "OwnEntry.h"
 #include "Payload.h"
 #include "ProgramPaths.h"
 #include "TempDisk.h"
@@ -108,9 +109,24 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
         ShowMessage(dlg, IDS_INSERT_CD_RETRY);
         return false;
     }
+    // The batch file copies whatever the CD's root holds over the temp disk's root.
+    CString foreign;
+    switch (CheckCdRoot(cdDrive, foreign)) {
+    case CdRootCheck::OnlyProductNames:
+        break;
+    case CdRootCheck::ForeignEntry:
+        ShowMessageNaming(dlg, IDS_CD_FOREIGN_ENTRY, foreign);
+        return false;
+    case CdRootCheck::Unreadable:
+        ShowMessage(dlg, IDS_INSERT_CD_RETRY);
+        return false;
+    }
+    // Trusted with what the program makes: the system's accounts, and whoever owns the script
+    // the program has just written.
+    const CTrustedOwners trusted = TrustedOwnersFor(system, script.Handle());
     // The copy runs the product's setup as administrator: it must not lie where other users may
     // change it, or move it aside and put their own in its place.
-    switch (CheckTempDisk(system, tempDrive)) {
+    switch (CheckTempDisk(system, trusted, tempDrive)) {
     case TempDiskCheck::Safe:
         break;
     case TempDiskCheck::NoAcls:
@@ -122,7 +138,7 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     }
     // Entries that the program's stamp records by identity are an interrupted run's copy. Any
     // other entry of the CD's names is the user's and is never touched.
-    CCopyEntries copy(system, tempDrive);
+    CCopyEntries copy(system, trusted, tempDrive);
     if (copy.TakeOverEarlierRun()) {
         if (dlg.MessageBox(LoadResString(IDS_REMOVE_LEFTOVERS), kPatchCaption, MB_YESNO) != IDYES)
             return false;

@@ -1,6 +1,9 @@
 #include "RunStamp.h"
 
+#include "CdContents.h"
 #include "support/FreshFile.h"
+
+#include <aclapi.h>
 
 #include <cstdlib>
 
@@ -14,6 +17,38 @@ const DWORD kMaxStampBytes = 16384;
 
 CString RunStampPath(const CString& drive) {
     return drive + "\\" + kRunStampName;
+}
+
+bool IsCdEntryName(const CString& name) {
+    for (const CdEntry& entry : kCdEntries)
+        if (name == entry.name)
+            return true;
+    return false;
+}
+
+bool IsRecorded(const std::vector<StampRecord>& records, const CString& name) {
+    for (const StampRecord& record : records)
+        if (record.name == name)
+            return true;
+    return false;
+}
+
+// Rights over the stamp that nobody outside the trusted accounts may have: changing its records,
+// its attributes, the stamp itself or who may.
+const ACCESS_MASK kChangesStamp = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES |
+                                  FILE_WRITE_EA | DELETE | WRITE_DAC | WRITE_OWNER |
+                                  GENERIC_WRITE | GENERIC_ALL;
+
+// Whether the stamp held as hStamp has a DACL that lets only trusted accounts change it.
+bool OnlyTrustedMayChange(const CTrustedOwners& trusted, HANDLE hStamp) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(hStamp, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                          &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    const bool bOnlyTrusted = trusted.OnlyTheyMay(dacl, kChangesStamp);
+    ::LocalFree(descriptor);
+    return bOnlyTrusted;
 }
 
 } // namespace
@@ -38,7 +73,7 @@ std::string FormatStamp(const std::string& header, const std::vector<StampRecord
     return text;
 }
 
-void ParseStamp(const std::string& text, std::string& header, std::vector<StampRecord>& records) {
+bool ParseStamp(const std::string& text, std::string& header, std::vector<StampRecord>& records) {
     header.clear();
     records.clear();
     size_t at = 0;
@@ -57,13 +92,18 @@ void ParseStamp(const std::string& text, std::string& header, std::vector<StampR
         record.id.volume = static_cast<DWORD>(std::strtoul(fields, &pEnd, 16));
         record.id.index = std::strtoull(pEnd, &pEnd, 16);
         if (*pEnd++ != ' ')
-            continue;
+            return false;
         std::string name(pEnd);
         while (!name.empty() && (name.back() == '\n' || name.back() == '\r'))
             name.pop_back();
         record.name = CString(name);
+        // Only the CD's names, as the program writes them, each once: a record of any other
+        // name (empty, with a separator, a user's folder) is no record of the program's.
+        if (!IsCdEntryName(record.name) || IsRecorded(records, record.name))
+            return false;
         records.push_back(record);
     }
+    return true;
 }
 
 bool CRunStamp::Create(const PatchSystem& system, const CString& drive, const CString& cdDrive,
@@ -89,7 +129,8 @@ bool CRunStamp::Create(const PatchSystem& system, const CString& drive, const CS
     return false;
 }
 
-bool CRunStamp::TakeOver(const PatchSystem& system, const CString& drive) {
+bool CRunStamp::TakeOver(const PatchSystem& system, const CTrustedOwners& trusted,
+                         const CString& drive) {
     m_records.clear();
     m_path = RunStampPath(drive);
     // Opened, not created: the system's CreateEntry only makes entries new. Shared only for
@@ -99,16 +140,22 @@ bool CRunStamp::TakeOver(const PatchSystem& system, const CString& drive) {
         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     std::string text;
-    // A folder, a link or any other reparse point of that name is not a stamp: the program
-    // writes a plain file.
+    // Only a stamp that proves itself is believed. A folder, a link or any other reparse point of
+    // that name is not one: the program writes a plain file. On a volume without ACLs nothing
+    // proves who wrote it (and FAT takes file indexes from places in the folder, which a new
+    // entry may get again): no stamp there is the program's. Elsewhere its owner must be trusted
+    // and nobody else may change it, and every record must be one the program writes.
+    bool bKeepsAcls = false;
     if (!IsHeld() || !::GetFileInformationByHandle(m_file, &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-        !HasTrustedOwner(system, drive, m_file) || !ReadAll(m_file, kMaxStampBytes + 1, text) ||
-        text.size() > kMaxStampBytes) {
+        !ReadKeepsAcls(system, drive, bKeepsAcls) || !bKeepsAcls ||
+        !HasTrustedOwner(system, trusted, drive, m_file) || !OnlyTrustedMayChange(trusted, m_file) ||
+        !ReadAll(m_file, kMaxStampBytes + 1, text) || text.size() > kMaxStampBytes ||
+        !ParseStamp(text, m_header, m_records)) {
         m_file.Close();
+        m_records.clear();
         return false;
     }
-    ParseStamp(text, m_header, m_records);
     return true;
 }
 

@@ -28,10 +28,12 @@ public:
     // system's error when it cannot be made (ERROR_FILE_EXISTS: something has its name).
     bool Create(const PatchSystem& system, const CString& drive, const CString& cdDrive,
                 SECURITY_ATTRIBUTES* security);
-    // Takes over the stamp an earlier run left at the root of drive, with its records: only a
-    // plain file (no folder, link or other reparse point) of a trusted owner, opened as itself.
-    // False when it is not the program's, or cannot be read.
-    bool TakeOver(const PatchSystem& system, const CString& drive);
+    // Takes over the stamp an earlier run left at the root of drive, with its records, only when
+    // it proves itself: a plain file (no folder, link or other reparse point), opened as itself,
+    // on a volume that keeps ACLs, owned by a trusted account, with a DACL that lets nobody else
+    // change it, and holding only records of the CD's names, each once. False when it is not the
+    // program's, or cannot be read.
+    bool TakeOver(const PatchSystem& system, const CTrustedOwners& trusted, const CString& drive);
 
     bool IsHeld() const { return m_file.IsValid(); }
     const std::vector<StampRecord>& Records() const { return m_records; }
@@ -58,4 +60,6 @@ private:
 // The stamp's text: the header, then one "Entry=<volume> <index> <name>" line per record.
 std::string FormatStamp(const std::string& header, const std::vector<StampRecord>& records);
 // The header and the records of a stamp's text; lines that are no records belong to the header.
-void ParseStamp(const std::string& text, std::string& header, std::vector<StampRecord>& records);
+// False when a record ("Entry=" line) is malformed, names anything but one of the CD's top-level
+// names as the program writes them, or names one twice.
+bool ParseStamp(const std::string& text, std::string& header, std::vector<StampRecord>& records);

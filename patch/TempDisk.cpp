@@ -10,8 +10,12 @@
 namespace {
 
 // Whether only trusted accounts may rename or delete what lies at root (C:\), read through a
-// handle to the root folder itself; its owner is asked as every entry's is.
-bool RootKeepsNamesForTrusted(const PatchSystem& system, const CString& root) {
+// handle to the root folder itself; its owner is asked as every entry's is. The owner must be
+// trusted, and no allow entry for the root itself may give anyone else FILE_DELETE_CHILD,
+// WRITE_DAC, WRITE_OWNER or GENERIC_ALL. DELETE on the root itself grants nothing over its
+// entries (Windows gives Authenticated Users Modify on a data disk's root).
+bool RootKeepsNamesForTrusted(const PatchSystem& system, const CTrustedOwners& trusted,
+                              const CString& root) {
     const CHandle folder(
         ::CreateFileA(root, READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -22,14 +26,17 @@ bool RootKeepsNamesForTrusted(const PatchSystem& system, const CString& root) {
         ::GetSecurityInfo(folder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
                           &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
-    const bool bSafe = OnlyTrustedMayRearrange(owner, dacl);
+    const bool bSafe =
+        trusted.Holds(owner) &&
+        trusted.OnlyTheyMay(dacl, FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL);
     ::LocalFree(descriptor);
     return bSafe;
 }
 
 } // namespace
 
-TempDiskCheck CheckTempDisk(const PatchSystem& system, const CString& tempDrive) {
+TempDiskCheck CheckTempDisk(const PatchSystem& system, const CTrustedOwners& trusted,
+                            const CString& tempDrive) {
     const CString systemDrive = SystemFolder().Left(2);
     bool bSystemKeeps = false;
     if (systemDrive.IsEmpty() || !ReadKeepsAcls(system, systemDrive, bSystemKeeps))
@@ -39,6 +46,6 @@ TempDiskCheck CheckTempDisk(const PatchSystem& system, const CString& tempDrive)
     bool bTempKeeps = false;
     if (!ReadKeepsAcls(system, tempDrive, bTempKeeps) || !bTempKeeps)
         return TempDiskCheck::NoAcls;
-    return RootKeepsNamesForTrusted(system, tempDrive + "\\") ? TempDiskCheck::Safe
+    return RootKeepsNamesForTrusted(system, trusted, tempDrive + "\\") ? TempDiskCheck::Safe
                                                               : TempDiskCheck::OthersMayRearrange;
 }

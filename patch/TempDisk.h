@@ -4,6 +4,7 @@
 
 #include "PatchSystem.h"
 #include "framework/String.h"
+#include "support/AdminSecurity.h"
 
 enum class TempDiskCheck {
     Safe,
@@ -17,4 +18,5 @@ enum class TempDiskCheck {
 // Whether the copy's entries at the root of tempDrive can be protected from other users as far as
 // the system disk protects its own. Where the system volume keeps no ACLs, nothing is protected
 // anyway. Anything that cannot be read counts as unsafe.
-TempDiskCheck CheckTempDisk(const PatchSystem& system, const CString& tempDrive);
+TempDiskCheck CheckTempDisk(const PatchSystem& system, const CTrustedOwners& trusted,
+                            const CString& tempDrive);

@@ -29,6 +29,7 @@
 #define IDS_CANNOT_CREATE_TEMP 32  // "%s" stands for the drive (F:)
 #define IDS_CDPATH_NOT_RECORDED 33 // "%s" stands for the CD drive (D:)
 #define IDS_SETUP_NOT_STARTED 34
+#define IDS_CD_FOREIGN_ENTRY 35 // "%s" stands for the entry's name as the CD shows it
 
 #define IDD_INSTALL_DIALOG 102
 #define IDR_MAINFRAME 128

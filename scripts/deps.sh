@@ -15,12 +15,15 @@ packages=(cmake ninja-build
   googletest wine wine32:i386 wine64 fonts-wine xvfb imagemagick locales qemu-user-static
   gcc pkg-config libfuse3-dev fuse3)
 
-# A German locale gives Wine the German code pages (ANSI 1252, OEM 850) for the tests that need
-# them.
-german_locale() {
-  locale -a 2>/dev/null | grep -qix 'de_DE.utf8' && return 0
-  localedef -i de_DE -f UTF-8 de_DE.UTF-8 ||
-    { echo "deps.sh: generating the de_DE.UTF-8 locale failed" >&2; exit 1; }
+# A German and a Japanese locale give Wine their code pages (ANSI 1252 with OEM 850, and 932) for
+# the tests that need them.
+test_locales() {
+  local name
+  for name in de_DE ja_JP; do
+    locale -a 2>/dev/null | grep -qix "$name.utf8" && continue
+    localedef -i "$name" -f UTF-8 "$name.UTF-8" ||
+      { echo "deps.sh: generating the $name.UTF-8 locale failed" >&2; exit 1; }
+  done
 }
 
 missing=()
@@ -28,7 +31,7 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then
-  german_locale
+  test_locales
   exit 0
 fi
 
@@ -43,4 +46,4 @@ if ! apt-get update -q || ! apt-get install -y -q --no-install-recommends "${mis
   echo "deps.sh: installing ${missing[*]} failed; check the network and apt's sources, then run again" >&2
   exit 1
 fi
-german_locale
+test_locales

@@ -22,7 +22,8 @@ mutants=(
   "the CD copy's status|6,9|the command interpreter keeps xcopy's status through \"if exist\" and a cd that works: the cd's status line sees it too|EndToEndTest.AbbrechenDuringTheCopy"
   "Disk1\\setup.exe in the copy|7||CopyFailureTest.ACopyThatFails"
   "entering the copy's Disk1|9,10|cd's status, and %CD% for a cd that landed elsewhere|BatchCleanupTest.TheCopysScripts"
-  "the script in the copy|13,16|xcopy's status, and the copied script's size|BatchCleanupTest.TheSetupRunsOnlyFromACompleteCopy"
+  "the script in the copy|13,15|xcopy's status, and the copied script's size|BatchCleanupTest.TheSetupRunsOnlyFromACompleteCopy"
+  "the setup's folder|16||BatchCleanupTest.TheSetupStartsOnlyInsideTheCopysDisk1"
   "the setup's start|18||BatchCleanupTest.TheSetupRunsOnlyFromACompleteCopy"
   "the clean-up's place|30||BatchCleanupTest.WhenTheTempDisk"
 )

@@ -4,6 +4,8 @@
 
 #include <sddl.h>
 
+#include <cstring>
+
 namespace {
 
 bool MakeSid(WELL_KNOWN_SID_TYPE type, BYTE* buffer) {
@@ -42,19 +44,23 @@ std::string SidText(PSID sid) {
     return result;
 }
 
-std::string ProcessUserSid() {
+std::string TokenDefaultOwnerSid() {
     HANDLE hOpened = nullptr;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hOpened))
         return std::string();
     const CHandle token(hOpened);
-    DWORD buffer[128] = {}; // TOKEN_USER and its SID, DWORD-aligned
+    DWORD buffer[128] = {}; // TOKEN_OWNER and its SID, DWORD-aligned
     DWORD size = 0;
     const bool bRead =
-        ::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) != FALSE;
-    return bRead ? SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) : std::string();
+        ::GetTokenInformation(token, TokenOwner, buffer, sizeof buffer, &size) != FALSE;
+    if (!bRead)
+        return std::string();
+    TOKEN_OWNER owner; // the SID it points to lies further on in the buffer
+    std::memcpy(&owner, buffer, sizeof owner);
+    return SidText(owner.Owner);
 }
 
-bool IsTrustedSid(const std::string& sid) {
+bool CTrustedOwners::Holds(const std::string& sid) const {
     static const char* const kTrusted[] = {
         "S-1-5-32-544", // Administrators: an elevated administrator's files on Windows
         "S-1-5-18",     // SYSTEM
@@ -65,15 +71,12 @@ bool IsTrustedSid(const std::string& sid) {
     for (const char* trusted : kTrusted)
         if (sid == trusted)
             return true;
-    // Wine names the token's user as the owner of every file, not the token's default owner.
-    static const std::string user = ProcessUserSid();
-    return sid == user;
+    return sid == m_ownFilesOwner;
 }
 
-bool OnlyTrustedMayRearrange(const std::string& ownerSid, PACL dacl) {
-    if (!dacl || !IsTrustedSid(ownerSid))
-        return false;
-    const ACCESS_MASK kRearranges = FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL;
+bool CTrustedOwners::OnlyTheyMay(PACL dacl, ACCESS_MASK rights) const {
+    if (!dacl)
+        return false; // a null DACL grants everyone everything
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
         void* pAce = nullptr;
         if (!::GetAce(dacl, i, &pAce))
@@ -87,9 +90,9 @@ bool OnlyTrustedMayRearrange(const std::string& ownerSid, PACL dacl) {
         const bool bObjectAllows = type == ACCESS_ALLOWED_OBJECT_ACE_TYPE ||
                                    type == ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE;
         if (!(bAllows || bObjectAllows) || (ace->Header.AceFlags & INHERIT_ONLY_ACE) ||
-            !(ace->Mask & kRearranges))
+            !(ace->Mask & rights))
             continue;
-        if (bObjectAllows || !IsTrustedSid(SidText(const_cast<DWORD*>(&ace->SidStart))))
+        if (bObjectAllows || !Holds(SidText(const_cast<DWORD*>(&ace->SidStart))))
             return false;
     }
     return true;

@@ -34,20 +34,28 @@ private:
     bool m_bValid = false;
 };
 
-// Whether the account named by this SID's text may be trusted with what the program makes as
-// administrator: Administrators, SYSTEM, TrustedInstaller, or the account the program runs as.
-bool IsTrustedSid(const std::string& sid);
+// The accounts trusted with what the program makes as administrator: Administrators, SYSTEM,
+// TrustedInstaller, and the owner that the program's own new files get in this run
+// (Administrators for an elevated administrator on Vista and later, the user on Windows XP and
+// under Wine). The user is trusted only where the program's own files get that owner: elsewhere
+// the user's unelevated programs own what they make.
+class CTrustedOwners {
+public:
+    explicit CTrustedOwners(const std::string& ownFilesOwner) : m_ownFilesOwner(ownFilesOwner) {}
 
-// Whether a folder with this owner and DACL lets only trusted accounts rename or delete what lies
-// in it, or change who may: the owner must be trusted, the DACL present (a null DACL grants
-// everything), and no allow entry that applies to the folder itself may give anyone else
-// FILE_DELETE_CHILD, WRITE_DAC, WRITE_OWNER or GENERIC_ALL. DELETE on the folder itself grants
-// nothing over its entries (Windows gives Authenticated Users Modify on a data disk's root).
-bool OnlyTrustedMayRearrange(const std::string& ownerSid, PACL dacl);
+    // Whether the account of this SID's text is one of them.
+    bool Holds(const std::string& sid) const;
+    // Whether no allow entry of dacl that applies to the object itself gives anyone else any of
+    // rights; a null DACL grants everything to everyone.
+    bool OnlyTheyMay(PACL dacl, ACCESS_MASK rights) const;
 
-// The SID of the account the program runs as (its token's user), as text (S-1-5-21-...); empty
+private:
+    std::string m_ownFilesOwner;
+};
+
+// The owner that the process's token gives what it creates (TokenOwner), as a SID's text; empty
 // when it cannot be asked.
-std::string ProcessUserSid();
+std::string TokenDefaultOwnerSid();
 
 // The text form of a SID; empty when it cannot be converted.
 std::string SidText(PSID sid);

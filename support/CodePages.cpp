@@ -69,3 +69,17 @@ bool ConvertCodePageExact(const std::string& text, UINT fromCp, UINT toCp, std::
 bool WideToAnsiExact(const wchar_t* text, int length, std::string& out) {
     return FromWide(text, length, CP_ACP, out);
 }
+
+bool AnsiToWideExact(const std::string& text, std::vector<wchar_t>& wide) {
+    if (!ToWide(text, CP_ACP, wide))
+        return false;
+    wide.push_back(L'\0');
+    return true;
+}
+
+std::string WideToAnsiForDisplay(const wchar_t* text) {
+    char buffer[MAX_PATH * 2] = {};
+    const int n =
+        ::WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, sizeof buffer, nullptr, nullptr);
+    return n > 0 ? std::string(buffer) : std::string("?");
+}

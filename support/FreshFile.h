@@ -27,6 +27,8 @@ public:
     bool Write(const CString& path, const std::string& bytes);
     void Release() { m_hFile.Close(); }
     bool IsHeld() const { return m_hFile.IsValid(); }
+    // The handle it is held by, which may read it and its security.
+    HANDLE Handle() const { return m_hFile.Get(); }
 
 private:
     CHandle m_hFile;

@@ -6,6 +6,7 @@
 #include "patch/CdContents.h"
 #include "patch/CopyEntries.h"
 #include "patch/CdPathRecord.h"
+#include "patch/OwnEntry.h"
 #include "patch/RunStamp.h"
 
 #include <gtest/gtest.h>
@@ -152,17 +153,29 @@ void ExpectCompletedRun(const std::string& programFolder, const char* cdDrive,
     EXPECT_STRCASEEQ((std::string(tempDrive) + "\\Disk1\\setup.exe").c_str(),
                      record["exe"][0].c_str());
     ASSERT_EQ(1u, record["cwd"].size());
-    EXPECT_STRCASEEQ((std::string(tempDrive) + "\\").c_str(), record["cwd"][0].c_str());
+    EXPECT_STRCASEEQ((std::string(tempDrive) + "\\Disk1").c_str(), record["cwd"][0].c_str());
     ASSERT_EQ(1u, record["cmdline"].size());
     EXPECT_NE(std::string::npos, record["cmdline"][0].find(" -noMSI"));
     EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()}, record["inx"]);
     EXPECT_EQ(std::vector<std::string>(), CdEntriesOn(tempDrive));
 }
 
+const CTrustedOwners& OwnTrust() {
+    static const CTrustedOwners trusted = [] {
+        char folder[MAX_PATH], path[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, folder);
+        ::GetTempFileNameA(folder, "own", 0, path);
+        const CHandle file(::CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        return TrustedOwnersFor(RealPatchSystem(), file);
+    }();
+    return trusted;
+}
+
 void LayOutInterruptedRun(const std::string& drive) {
     {
         // The run is cut off once the entries are made: the stamp's handle goes, the stamp stays.
-        CCopyEntries copy(RealPatchSystem(), drive.c_str());
+        CCopyEntries copy(RealPatchSystem(), OwnTrust(), drive.c_str());
         const char* existing = nullptr;
         ASSERT_EQ(CopyEntriesResult::Created, copy.Create("D:", existing)) << existing;
     }

@@ -2,6 +2,8 @@
 // is left at a disk's root.
 #pragma once
 
+#include "support/AdminSecurity.h"
+
 #include <windows.h>
 
 #include <map>
@@ -32,6 +34,10 @@ void RemoveCdEntriesFrom(const std::string& drive);
 // The setup stub's "inx" line for our script: its name, size and hash.
 std::string PayloadRecordLine();
 
+// Who the tests trust: the system's accounts and the owner of a file this process
+// creates.
+const CTrustedOwners& OwnTrust();
+
 // What an interrupted run leaves at the root of drive (C:): the copy of the CD (each folder
 // holding copied.txt) and the program's stamp, made by the program's own code and recording
 // each entry by identity.
@@ -46,7 +52,7 @@ void ReplaceWithUsersOwn(const std::string& path);
 
 // Checks what a completed patch run leaves: setup.inx (the payload) and temp.bat (the expanded
 // template in text mode) in programFolder (lower case, with its final backslash); the setup stub
-// started from the copy's Disk1 with -noMSI, seeing our script as its only one; nothing of the
-// CD left at the root of tempDrive.
+// started from the copy's Disk1, in it, with -noMSI, seeing our script as its only one; nothing of
+// the CD left at the root of tempDrive.
 void ExpectCompletedRun(const std::string& programFolder, const char* cdDrive,
                         const char* tempDrive, const std::string& recordPath);

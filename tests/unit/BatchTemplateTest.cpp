@@ -44,9 +44,9 @@ const char kExpectedForDC[] =
     "       \"C:\\windows\\system32\\xcopy.exe\" /Y \"c:\\patch\\setup.inx\"\n"
     "       if errorlevel 1 goto failed\n"
     "       C: \n"
-    "       cd \\ \n"
     "       for %%F in (\"C:\\Disk1\\setup.inx\") do if not \"%%~zF\"==\"192437\" "
     "goto failed\n"
+    "       if /I not \"%CD%\"==\"C:\\Disk1\" goto failed\n"
     "       \"C:\\Disk1\\setup.exe\"  -noMSI \n"
     "       if errorlevel 9009 if not errorlevel 9010 goto nosetup\n"
     "       set NEBULARK_PATCH=0\n"
@@ -93,7 +93,8 @@ const char kExpectedForDC[] =
     "       :end\n"
     "       exit %NEBULARK_PATCH%\n";
 
-// The template without the guard lines: the 42 lines of the plain patch, unchanged in order.
+// The template without the guard lines: the 41 lines of the plain patch, unchanged in order (the
+// copy stays in Disk1 for the setup: no return to the root before it).
 std::vector<std::string> WithoutGuards(const std::vector<std::string>& lines) {
     std::vector<std::string> plain;
     for (const std::string& line : lines) {
@@ -116,26 +117,26 @@ TEST(BatchTemplateTest, ExpandsToTheExpectedBatchByteForByte) {
                   .str());
 }
 
-TEST(BatchTemplateTest, HasFortyTwoLinesIndentedBySevenSpacesButTheEmptyOne) {
+TEST(BatchTemplateTest, HasFortyOneLinesIndentedBySevenSpacesButTheEmptyOne) {
     const std::vector<std::string> lines = WithoutGuards(Lines(g_strBatchTemplate.str()));
-    ASSERT_EQ(42u, lines.size());
+    ASSERT_EQ(41u, lines.size());
     EXPECT_EQ(std::string::npos, g_strBatchTemplate.str().find('\r'));
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (i == 10)
+        if (i == 9)
             EXPECT_EQ("", lines[i]);
         else
             EXPECT_EQ("       ", lines[i].substr(0, 7)) << "line " << i + 1;
     }
     EXPECT_EQ("       cd \\ ", lines[2]); // one trailing space
     EXPECT_EQ("       %2 ", lines[7]);    // one trailing space
-    EXPECT_EQ("       cd \\", lines[12]); // none
-    EXPECT_EQ("       \"%2\\Disk1\\setup.exe\"  -noMSI ", lines[9]);
+    EXPECT_EQ("       cd \\", lines[11]); // none
+    EXPECT_EQ("       \"%2\\Disk1\\setup.exe\"  -noMSI ", lines[8]);
 }
 
 TEST(BatchTemplateTest, EveryPlaceholderIsReplacedAsOftenAsItOccurs) {
     const std::string raw = g_strBatchTemplate.str();
     EXPECT_EQ(1, Count(raw, "%1"));
-    EXPECT_EQ(8, Count(raw, "%2")); // four in the plain patch, four in its guards
+    EXPECT_EQ(9, Count(raw, "%2")); // four in the plain patch, five in its guards
     EXPECT_EQ(1, Count(raw, "%3"));
     EXPECT_EQ(1, Count(raw, "%Z"));
     EXPECT_EQ(2, Count(raw, "%X"));
@@ -145,7 +146,7 @@ TEST(BatchTemplateTest, EveryPlaceholderIsReplacedAsOftenAsItOccurs) {
     for (const char* placeholder : {"%1", "%2", "%3", "%Z", "%X"})
         EXPECT_EQ(0, Count(expanded, placeholder)) << placeholder;
     EXPECT_EQ(1, Count(expanded, "Q:"));
-    EXPECT_EQ(8, Count(expanded, "W:"));
+    EXPECT_EQ(9, Count(expanded, "W:"));
     EXPECT_EQ(1, Count(expanded, "x:\\p\\setup.inx"));
     EXPECT_EQ(1, Count(expanded, "\"%%~zF\"==\"77\""));
     EXPECT_EQ(2, Count(expanded, "\"S:\\sys\\xcopy.exe\" /Y "));
@@ -165,13 +166,13 @@ TEST(BatchTemplateTest, APercentOfTheScriptPathIsDoubledForTheCommandInterpreter
 
 TEST(BatchTemplateTest, CleanUpNamesEveryCdEntryOnceInByteOrderAndEveryFolderOnceMore) {
     const std::vector<std::string> lines = WithoutGuards(Lines(g_strBatchTemplate.str()));
-    ASSERT_EQ(42u, lines.size());
+    ASSERT_EQ(41u, lines.size());
     const std::string delFolder = "       del /Q/S ", delFile = "       del /Q ",
                       rmdir = "       rmdir  /Q/S ";
 
     std::vector<std::string> deleted, removed;
     std::set<std::string> folders, files;
-    for (size_t i = 13; i < 34; ++i) {
+    for (size_t i = 12; i < 33; ++i) {
         const std::string& line = lines[i];
         if (line.compare(0, delFolder.size(), delFolder) == 0) {
             ASSERT_EQ("\\*", line.substr(line.size() - 2)) << line;
@@ -183,7 +184,7 @@ TEST(BatchTemplateTest, CleanUpNamesEveryCdEntryOnceInByteOrderAndEveryFolderOnc
             files.insert(deleted.back());
         }
     }
-    for (size_t i = 34; i < 42; ++i) {
+    for (size_t i = 33; i < 41; ++i) {
         ASSERT_EQ(rmdir, lines[i].substr(0, rmdir.size()));
         removed.push_back(lines[i].substr(rmdir.size()));
     }

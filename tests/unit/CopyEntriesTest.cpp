@@ -76,7 +76,7 @@ TEST(CopyEntriesTest, AFolderThatAppearedMeanwhileStopsThemAndOnlyTheProgramsOwn
 
     const char* existing = nullptr;
     {
-        CCopyEntries copy(RealPatchSystem(), drive.c_str());
+        CCopyEntries copy(RealPatchSystem(), OwnTrust(), drive.c_str());
         EXPECT_EQ(CopyEntriesResult::EntryExists, copy.Create("D:", existing));
         ASSERT_NE(nullptr, existing);
         EXPECT_STREQ("Redist", existing);
@@ -87,13 +87,23 @@ TEST(CopyEntriesTest, AFolderThatAppearedMeanwhileStopsThemAndOnlyTheProgramsOwn
 
     // With the way free, all 21 names are made; a batch file that cannot start takes them back.
     RemoveTree(drive + "\\Redist");
-    CCopyEntries copy(RealPatchSystem(), drive.c_str());
+    CCopyEntries copy(RealPatchSystem(), OwnTrust(), drive.c_str());
     EXPECT_EQ(CopyEntriesResult::Created, copy.Create("D:", existing));
     EXPECT_EQ(21u, CdEntriesOn(drive).size());
     const char* foreign = nullptr;
     EXPECT_EQ(LeftoversResult::Removed, copy.Remove(foreign));
     EXPECT_EQ(std::vector<std::string>(), CdEntriesOn(drive));
     EXPECT_FALSE(PathExists(stamp));
+
+    // A stamp proves itself only through an owner the program's own files get: where they get
+    // Administrators, one of the user's (as the same account's unelevated programs make them) is
+    // not the program's.
+    LayOutInterruptedRun(drive);
+    EXPECT_FALSE(CCopyEntries(RealPatchSystem(), CTrustedOwners("S-1-5-32-544"), drive.c_str())
+                     .TakeOverEarlierRun());
+    CCopyEntries own(RealPatchSystem(), OwnTrust(), drive.c_str());
+    ASSERT_TRUE(own.TakeOverEarlierRun());
+    EXPECT_EQ(LeftoversResult::Removed, own.Remove(foreign));
 }
 
 namespace {
@@ -125,7 +135,7 @@ TEST(CopyEntriesTest, TheStampRecordsWhatWasMadeAtEveryMomentAndNoRecordOutlives
         const CaseTrace trace("cut off after the third entry");
         PatchSystem failing = RealPatchSystem();
         failing.CreateEntry = CreateEntryFailingTheFourth;
-        CCopyEntries copy(failing, drive.c_str());
+        CCopyEntries copy(failing, OwnTrust(), drive.c_str());
         const char* existing = nullptr;
         EXPECT_EQ(CopyEntriesResult::CannotCreate, copy.Create("D:", existing));
         EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 3), g_recordsAtTheCut);
@@ -133,7 +143,7 @@ TEST(CopyEntriesTest, TheStampRecordsWhatWasMadeAtEveryMomentAndNoRecordOutlives
         EXPECT_FALSE(PathExists(stamp));
     }
     const CaseTrace trace("written, read back, pruned");
-    CCopyEntries copy(RealPatchSystem(), drive.c_str());
+    CCopyEntries copy(RealPatchSystem(), OwnTrust(), drive.c_str());
     const char* existing = nullptr;
     ASSERT_EQ(CopyEntriesResult::Created, copy.Create("D:", existing));
     EXPECT_EQ(names, StampRecordNames(drive));

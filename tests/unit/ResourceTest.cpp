@@ -80,16 +80,21 @@ const Message kMessages[] = {
      L"Das Setup der NebuLark 5 konnte von der Kopie der CD nicht gestartet werden. Es wurde "
      L"nichts installiert. Bitte schlie\u00dfen Sie alle anderen Programme und versuchen Sie es "
      L"erneut."},
+    {IDS_CD_FOREIGN_ENTRY,
+     L"Die CD enth\u00e4lt \u201e%s\u201c, das nicht zur NebuLark 5 CD geh\u00f6rt. Bitte legen "
+     L"Sie "
+     L"die NebuLark 5 CD in Ihr CD-Laufwerk ein, und versuchen Sie es erneut."},
 };
 
 // The text in code page 1252, as the ANSI functions hand it out.
 std::string ToCp1252(const std::wstring& text) {
-    std::string out;
-    for (wchar_t ch : text) {
-        EXPECT_LT(ch, 0x100) << "not in Latin-1";
-        out += static_cast<char>(ch);
-    }
-    return out;
+    char out[2048];
+    BOOL bUsedDefault = FALSE;
+    const int n = ::WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, text.c_str(),
+                                        static_cast<int>(text.size()), out, sizeof out, nullptr,
+                                        &bUsedDefault);
+    EXPECT_FALSE(bUsedDefault) << "not in code page 1252";
+    return std::string(out, n > 0 ? n : 0);
 }
 
 // A reader over a dialog template resource, classic or extended.

@@ -171,11 +171,33 @@ TEST_F(BatchCleanupTest, TheSetupRunsOnlyFromACompleteCopyWithOurScript) {
         if (c.exitCode == kBatchExitPatched) {
             EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()},
                       stub.count("inx") ? stub.at("inx") : std::vector<std::string>());
+            EXPECT_EQ(std::vector<std::string>{"H:\\Disk1"},
+                      stub.count("cwd") ? stub.at("cwd") : std::vector<std::string>());
         } else {
             EXPECT_TRUE(stub.empty()) << "the product's setup ran";
         }
         EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("H:"));
     }
+}
+
+TEST_F(BatchCleanupTest, TheSetupStartsOnlyInsideTheCopysDisk1) {
+    // From the copied script's check to the setup's start, where the current folder is another
+    // Disk1 than the copy's: the copy's setup must not start there, with that folder's files
+    // within its reach.
+    const std::string record = "C:\\records\\stub.txt";
+    ::SetEnvironmentVariableA("STUB_RECORD", record.c_str());
+    ::SetEnvironmentVariableA("STUB_SLEEP_MS", nullptr);
+    ASSERT_TRUE(MakeFolder("H:\\Disk1"));
+    ASSERT_TRUE(
+        ::CopyFileA(BinaryPath("tests/setup_stub.exe").c_str(), "H:\\Disk1\\setup.exe", FALSE));
+    ASSERT_TRUE(WriteFileBytes("H:\\Disk1\\setup.inx", PayloadBytes()));
+    const std::string expanded =
+        ExpandBatchTemplate("D:", "H:", "c:\\patch\\setup.inx", PayloadSize()).str();
+    const std::string start = TemplateLines(expanded, "for %%F", "\"H:\\Disk1\\setup.exe\"");
+    ASSERT_FALSE(start.empty());
+    EXPECT_EQ(2u, RunBatch(start + "       exit 0\n       :failed\n       exit 2\n",
+                           "H:\\Archiv\\Disk1"));
+    EXPECT_TRUE(ReadStubRecord(record).empty()) << "the setup started outside the copy's Disk1";
 }
 
 } // namespace

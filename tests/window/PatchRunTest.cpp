@@ -17,9 +17,12 @@
 #include "patch/FreeSpace.h"
 #include "patch/RunStamp.h"
 #include "res/Caption.h"
+#include "patch/OwnEntry.h"
 #include "support/CodePages.h"
 
 #include <gtest/gtest.h>
+
+#include <aclapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -70,9 +73,17 @@ bool TestStartBatchFile(const CString& batchPath, CBatchProcess& batch) {
     return bStarted;
 }
 // The entry at this path (known by its identity) is another account's, as an unprivileged user's
-// entry on a data disk would be owned; every other entry answers its real owner.
+// entry on a data disk would be owned; those at these paths are Administrators', as an elevated
+// administrator's new files and a disk's root are on Windows; every other entry answers its real
+// owner.
 std::string g_otherOwnerPath;
+std::vector<std::string> g_administratorsOwn;
 bool TestFileOwner(HANDLE hEntry, std::string& ownerSid) {
+    for (const std::string& path : g_administratorsOwn)
+        if (IsEntryAt(hEntry, path)) {
+            ownerSid = "S-1-5-32-544";
+            return true;
+        }
     if (!IsEntryAt(hEntry, g_otherOwnerPath))
         return RealPatchSystem().GetFileOwner(hEntry, ownerSid);
     ownerSid = "S-1-5-21-1111-2222-3333-1001";
@@ -136,6 +147,96 @@ const PatchSystem kTestSystem = {TestModuleFileName, TestShortPathName,  TestFre
 
 const char kRecordPath[] = "C:\\records\\stub.txt";
 
+// A path in the sample CD of D:, through Wine's Z: drive.
+std::string SampleCdPath(const std::string& relative) {
+    std::string path = BinaryPath("wine/drives/cd-good/" + relative);
+    for (char& ch : path)
+        if (ch == '/')
+            ch = '\\';
+    return path;
+}
+
+// Folders and files added to the sample CD for one test (wide names: the ANSI code page may not
+// write them), removed again, the last first, when the object goes.
+class SampleCdAdditions {
+public:
+    ~SampleCdAdditions() { RemoveAll(); }
+    void AddFolder(const std::wstring& relative) {
+        const std::wstring path = Wide(relative);
+        EXPECT_TRUE(::CreateDirectoryW(path.c_str(), nullptr));
+        m_paths.push_back(path);
+    }
+    void AddFile(const std::wstring& relative, const std::string& bytes) {
+        const std::wstring path = Wide(relative);
+        HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        DWORD written = 0;
+        EXPECT_TRUE(
+            h != INVALID_HANDLE_VALUE &&
+            ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+        if (h != INVALID_HANDLE_VALUE)
+            ::CloseHandle(h);
+        m_paths.push_back(path);
+    }
+    void RemoveAll() {
+        for (; !m_paths.empty(); m_paths.pop_back())
+            if (!::DeleteFileW(m_paths.back().c_str()))
+                ::RemoveDirectoryW(m_paths.back().c_str());
+    }
+
+private:
+    static std::wstring Wide(const std::wstring& relative) {
+        const std::string root = SampleCdPath("");
+        return std::wstring(root.begin(), root.end()) + relative;
+    }
+    std::vector<std::wstring> m_paths;
+};
+
+// A folder whose ANSI form under code page 1252 is a best fit that leaves its folder: ..\..\victim.
+const wchar_t kFullWidthDots[] = L"\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Cvictim";
+
+// The identity of the entry at path, as the program's stamp records it.
+EntryId IdAt(const std::string& path) {
+    HANDLE h =
+        ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info = {};
+    EXPECT_TRUE(h != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(h, &info)) << path;
+    if (h != INVALID_HANDLE_VALUE)
+        ::CloseHandle(h);
+    return IdOf(info);
+}
+
+// Gives Everyone the right to write the file at path, as a DACL read back through its handle
+// shows it.
+void LetEveryoneWrite(const std::string& path) {
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof everyone;
+    ASSERT_TRUE(::CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size));
+    DWORD aclBytes[64] = {};
+    PACL acl = reinterpret_cast<PACL>(aclBytes);
+    ASSERT_TRUE(
+        ::InitializeAcl(acl, sizeof aclBytes, ACL_REVISION) &&
+        ::AddAccessAllowedAce(acl, ACL_REVISION, FILE_GENERIC_READ | FILE_GENERIC_WRITE, everyone));
+    ASSERT_EQ(DWORD(ERROR_SUCCESS),
+              ::SetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT,
+                                      DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr));
+    PACL read = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(DWORD(ERROR_SUCCESS),
+              ::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                      nullptr, nullptr, &read, nullptr, &descriptor));
+    bool bWritable = false;
+    for (DWORD i = 0; read && i < read->AceCount; ++i) {
+        void* pAce = nullptr;
+        ::GetAce(read, i, &pAce);
+        const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(pAce);
+        bWritable = bWritable || (::EqualSid(const_cast<DWORD*>(&ace->SidStart), everyone) &&
+                                  (ace->Mask & FILE_WRITE_DATA));
+    }
+    ::LocalFree(descriptor);
+    ASSERT_TRUE(bWritable) << "the system kept no DACL that lets Everyone write " << path;
+}
+
 std::map<std::string, std::vector<std::string>> StubRecord() {
     return ReadStubRecord(kRecordPath);
 }
@@ -163,6 +264,7 @@ protected:
         g_freeSpace = FreeSpace::Real;
         g_failStart = false;
         g_otherOwnerPath.clear();
+        g_administratorsOwn.clear();
         g_noAclRoot.clear();
         g_unreadableFlagsRoot.clear();
         g_refusedEntryPath.clear();
@@ -571,6 +673,27 @@ TEST_F(PatchRunTest, AFolderWithUmlautsReachesTheCommandInterpreterInItsOemCodeP
     ExpectCdPathRecorded("D:");
 }
 
+TEST_F(PatchRunTest, AFolderOfDoubleByteCharactersIsTheOneThePatchRunsIn) {
+    // ANSI 932, where Wine is given a Japanese locale: the trail byte of "\x83\x58" is an 'X'.
+    if (const char* acp = std::getenv("EXPECT_ACP")) {
+        ASSERT_EQ(static_cast<UINT>(std::atoi(acp)), ::GetACP());
+    }
+    if (::GetACP() != 932)
+        GTEST_SKIP() << "needs the ANSI code page 932 (LC_ALL=ja_JP.UTF-8)";
+    const std::wstring wide = L"C:\\\u30C6\u30B9\u30C8"; // C:\ and three katakana
+    std::string folder;
+    ASSERT_TRUE(WideToAnsiExact(wide.c_str(), static_cast<int>(wide.size()), folder));
+    ASSERT_EQ("\x83\x58", folder.substr(5, 2));
+    ASSERT_TRUE(MakeFolder(folder));
+    g_modulePath = folder + "\\install.exe";
+    UiDriver ui;
+    EXPECT_EQ(IDOK, Run("D:\\", "C:\\", ui));
+    EXPECT_TRUE(ui.boxes().empty()) << ui.boxes()[0].text;
+    ExpectCompletedRun("c" + folder.substr(1) + "\\", "D:", "C:", kRecordPath);
+    ExpectCdPathRecorded("D:");
+    RemoveTree(folder);
+}
+
 TEST_F(PatchRunTest, AFolderTheCommandInterpreterCannotNameIsReachedByItsShortFormOrRefused) {
     // "\x80" is the euro sign: in the ANSI page, not in the OEM pages 437 and 850.
     const std::string folder = "C:\\patch\\Preis 5\x80";
@@ -644,21 +767,14 @@ protected:
         RemoveCdEntriesFrom("T:");
         PatchRunTest::TearDown();
     }
-    static std::string CdFilePath(const std::string& relative) {
-        std::string path = BinaryPath("wine/drives/cd-good/" + relative);
-        for (char& ch : path)
-            if (ch == '/')
-                ch = '\\';
-        return path;
-    }
     // Takes the CD's file at relative away until the test ends.
     void HideCdFile(const std::string& relative) {
-        m_hiddenFile = CdFilePath(relative);
+        m_hiddenFile = SampleCdPath(relative);
         ASSERT_TRUE(::MoveFileA(m_hiddenFile.c_str(), (m_hiddenFile + ".hidden").c_str()));
     }
     // Makes (or grows) the CD's file at relative to 750 MiB.
     void MakeBigCdFile(const std::string& relative) {
-        m_bigFile = CdFilePath(relative);
+        m_bigFile = SampleCdPath(relative);
         ReadFileBytes(m_bigFile, m_saved);
         HANDLE h =
             ::CreateFileA(m_bigFile.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
@@ -759,6 +875,11 @@ TEST_F(PatchRunTest, LeftoversOfAnInterruptedRunAreRemovedOnlyWhenTheUserSaysSo)
     ASSERT_TRUE(MakeFolder("H:\\Eigene"));
     ASSERT_TRUE(WriteFileBytes("H:\\Eigene\\Disk1.txt", "the user's own"));
     LayOutInterruptedRun("H:");
+    // In the copy's Docs, a folder whose ANSI form leaves it for the user's H:\victim.
+    ASSERT_TRUE(MakeFolder("H:\\victim"));
+    ASSERT_TRUE(WriteFileBytes("H:\\victim\\precious.txt", "the user's own"));
+    ASSERT_TRUE(
+        ::CreateDirectoryW((std::wstring(L"H:\\Docs\\") + kFullWidthDots).c_str(), nullptr));
     {
         const CaseTrace trace("No: nothing is touched, the dialog stays");
         UiDriver ui;
@@ -783,11 +904,25 @@ TEST_F(PatchRunTest, LeftoversOfAnInterruptedRunAreRemovedOnlyWhenTheUserSaysSo)
         ExpectCdPathRecorded("D:");
     }
     EXPECT_TRUE(PathExists("H:\\Eigene\\Disk1.txt"));
+    EXPECT_TRUE(PathExists("H:\\victim\\precious.txt"));
     RemoveTree("H:\\Eigene");
+    RemoveTree("H:\\victim");
+}
+
+TEST_F(PatchRunTest, ACdNameTheAnsiCodePageCannotWriteIsMeasuredAsItselfAndPatches) {
+    // The space check walks the CD: a best-fit name would lead it out of Docs, to nothing.
+    SampleCdAdditions extra;
+    extra.AddFolder(std::wstring(L"Docs\\") + kFullWidthDots);
+    extra.AddFile(std::wstring(L"Docs\\") + kFullWidthDots + L"\\inhalt.txt", "inside");
+    UiDriver ui;
+    EXPECT_EQ(IDOK, Run("D:\\", "C:\\", ui));
+    EXPECT_TRUE(ui.boxes().empty()) << ui.boxes()[0].text;
+    ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
 }
 
 TEST_F(PatchRunTest, WhatTheProgramDidNotMakeIsNeverRemovedAndNoUnsafeDiskIsUsed) {
     const std::string stamp = std::string("H:\\") + kRunStampName;
+    SampleCdAdditions extra;
     const auto entryExists = [](const char* name) {
         return "Auf dem Ziellaufwerk existiert bereits \\" + std::string(name) +
                ". Bitte w\xE4hlen Sie ein anderes Laufwerk.";
@@ -849,6 +984,46 @@ TEST_F(PatchRunTest, WhatTheProgramDidNotMakeIsNeverRemovedAndNoUnsafeDiskIsUsed
          "Das Laufwerk H: kann die tempor\xE4ren Dateien nicht vor \xC4nderungen sch\xFCtzen. "
          "Bitte w\xE4hlen Sie eine Festplatte mit NTFS.",
          "H:\\Disk1\\copied.txt", true},
+        {"a stamp whose DACL lets Everyone write it",
+         [&] {
+             LayOutInterruptedRun("H:");
+             LetEveryoneWrite(stamp);
+         },
+         "H:\\", entryExists("Disk1"), "H:\\Disk1\\copied.txt", true},
+        {"the user's SID where the program's own files get Administrators: the root's entry for "
+         "the user (Wine's DACL from the mode) is not trusted",
+         [] {
+             LayOutInterruptedRun("H:");
+             g_administratorsOwn = {"C:\\patch\\setup.inx", "H:\\"};
+         },
+         "H:\\",
+         "Auf dem Laufwerk H: d\xFCrfen auch andere Benutzer Ordner umbenennen und l\xF6schen. Die "
+         "tempor\xE4ren Dateien w\xE4ren dort nicht sicher. Bitte w\xE4hlen Sie ein anderes "
+         "Laufwerk.",
+         "H:\\Disk1\\copied.txt", true},
+        {"a CD with a top-level name beyond the product's, which the user has too",
+         [&] {
+             extra.AddFile(L"notes.txt", "another revision's notes");
+             ASSERT_TRUE(WriteFileBytes("H:\\notes.txt", "the user's own notes"));
+         },
+         "H:\\",
+         "Die CD enth\xE4lt \x84notes.txt\x93, das nicht zur NebuLark 5 CD geh\xF6rt. Bitte legen "
+         "Sie die NebuLark 5 CD in Ihr CD-Laufwerk ein, und versuchen Sie es erneut.",
+         "H:\\notes.txt", false},
+        // Last, on a disk of its own: where it fails, it empties that disk.
+        {"a stamp the program did not write, recording the disk's root and a user's folder",
+         [] {
+             // T: holds exactly 680 MiB; the run must meet the stamp, not the space check.
+             g_freeSpace = FreeSpace::Fixed;
+             g_freeBytes = 100LL << 30;
+             ASSERT_TRUE(MakeFolder("T:\\Backups"));
+             ASSERT_TRUE(WriteFileBytes("T:\\Backups\\keep.txt", "the user's own"));
+             const std::vector<StampRecord> records = {{"", IdAt("T:\\")},
+                                                       {"Backups", IdAt("T:\\Backups")}};
+             ASSERT_TRUE(WriteFileBytes(std::string("T:\\") + kRunStampName,
+                                        FormatStamp("CD=D:\r\n", records)));
+         },
+         "T:\\", entryExists(kRunStampName), "T:\\Backups\\keep.txt", true},
     };
     for (const Case& c : cases) {
         const CaseTrace trace(c.why);
@@ -858,9 +1033,16 @@ TEST_F(PatchRunTest, WhatTheProgramDidNotMakeIsNeverRemovedAndNoUnsafeDiskIsUsed
         RemoveCdEntriesFrom(drive);
         RemoveTree(drive + "\\" + kRunStampName);
         g_otherOwnerPath.clear();
+        g_administratorsOwn.clear();
         g_unreadableFlagsRoot.clear();
+        g_freeSpace = FreeSpace::Real;
+        extra.RemoveAll();
         c.layOut();
         const std::vector<std::string> before = CdEntriesOn(drive);
+        std::string keptBefore, keptAfter;
+        if (c.kept) {
+            ASSERT_TRUE(ReadFileBytes(c.kept, keptBefore));
+        }
         UiDriver ui;
         ui.AnswerWith(IDYES); // to the offer to remove leftovers, where it comes
         EXPECT_EQ(IDABORT, Run("D:\\", c.temp, ui));
@@ -868,15 +1050,19 @@ TEST_F(PatchRunTest, WhatTheProgramDidNotMakeIsNeverRemovedAndNoUnsafeDiskIsUsed
         EXPECT_EQ(c.message, ui.boxes().back().text);
         EXPECT_EQ(before, CdEntriesOn(drive)) << "an entry was made or removed";
         if (c.kept) {
-            EXPECT_TRUE(PathExists(c.kept));
+            EXPECT_TRUE(ReadFileBytes(c.kept, keptAfter) && keptAfter == keptBefore) << c.kept;
         }
         EXPECT_EQ(c.bStampKept, PathExists(drive + "\\" + kRunStampName));
         EXPECT_TRUE(StubRecord().empty());
     }
     g_otherOwnerPath.clear();
+    g_administratorsOwn.clear();
     g_unreadableFlagsRoot.clear();
     RemoveCdEntriesFrom("H:");
     RemoveTree(stamp);
+    ::DeleteFileA("H:\\notes.txt");
+    RemoveTree("T:\\Backups");
+    RemoveTree(std::string("T:\\") + kRunStampName);
 }
 
 TEST_F(PatchRunTest, ATempDiskWithoutAclsIsRefusedWhereTheSystemDiskKeepsThem) {
