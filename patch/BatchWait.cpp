@@ -14,8 +14,6 @@ namespace {
 const DWORD kSampleMs = 250;
 // The longest wait without answering the thread's messages.
 const DWORD kAnswerMs = 100;
-// How long a stopped copy may take to end.
-const DWORD kStopMs = 10000;
 // The stopped copy's exit code: above xcopy's own (0 to 5), and positive, since the command
 // interpreter reads codes from 0x80000000 on as negative, which "if errorlevel 1" misses.
 const UINT kStoppedCopyExitCode = ERROR_CANCELLED;
@@ -77,8 +75,8 @@ void VisitBatchChildren(const PatchSystem& system, const CBatchProcess& batch, D
 }
 
 // Follows the run's steps from the batch file's processes: the CD's copy (the first xcopy.exe
-// seen), the product's setup starting, then ending. A step seen late only delays its line; a
-// setup never seen leaves "Abbrechen" offered, and a stop then finds no copy to end.
+// seen), the product's setup starting, then ending. A step seen late only delays its line;
+// "Abbrechen" follows the copy alone, so a setup never seen leaves nothing to stop.
 class CStepWatch {
 public:
     CStepWatch(const PatchSystem& system, const CBatchProcess& batch, CWaitDlg& wait,
@@ -100,8 +98,6 @@ public:
         VisitBatchChildren(m_system, m_batch, 0, [this](CProcess& process, const CString& image) {
             if (!m_copy.IsValid() && IsFile(image, m_xcopyPath)) {
                 m_copy.Attach(process.Detach());
-                // Offered once there is a copy to stop, until the setup is seen.
-                m_wait.AllowCancel(m_step == CWaitDlg::StepCopy);
             } else if (m_step == CWaitDlg::StepCopy && IsFile(image, m_setupPath)) {
                 m_setup.Attach(process.Detach());
                 Enter(CWaitDlg::StepSetup);
@@ -129,8 +125,9 @@ private:
 };
 
 // Ends the copy that runs now, and nothing else: the system's xcopy.exe started by the batch
-// file, its program checked through the handle that ends it. Answers whether it ended by this
-// stop; false when no copy runs (the setup may run) or it had ended by itself.
+// file, its program checked through the handle that ends it, waited for (answering) however long
+// it takes to end (a CD read that blocks). Answers whether it ended by this stop; false when no
+// copy runs (the setup may run) or it had ended by itself.
 bool StopCopy(const PatchSystem& system, const CBatchProcess& batch, const CString& xcopyPath) {
     bool bStopped = false;
     VisitBatchChildren(
@@ -139,7 +136,7 @@ bool StopCopy(const PatchSystem& system, const CBatchProcess& batch, const CStri
                 return false;
             DWORD exitCode = 0;
             bStopped = process.Terminate(kStoppedCopyExitCode) &&
-                       WaitAnswering(process, kStopMs) == WAIT_OBJECT_0 &&
+                       WaitAnswering(process, INFINITE) == WAIT_OBJECT_0 &&
                        process.GetExitCode(exitCode) && exitCode == kStoppedCopyExitCode;
             return true;
         });
@@ -175,6 +172,9 @@ BatchWaitResult WaitForBatch(const PatchSystem& system, CBatchProcess& batch, CW
                 wait.ShowCopyProgress(copied, copyBytes);
                 bMeasuring = copied < copyBytes;
             }
+            // Offered only while there is a copy to stop, from the moment it is seen running to
+            // the moment it has ended (its bar full by then).
+            wait.AllowCancel(steps.IsCopyRunning());
         }
         // Ended, or there is nothing to wait for.
         if (WaitAnswering(batch.Process(), kAnswerMs) != WAIT_TIMEOUT)

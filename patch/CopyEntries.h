@@ -57,6 +57,8 @@ public:
     // Rewrites the stamp to list only the entries that are still there, and deletes it when none
     // is: after the batch file's own clean-up.
     void Prune();
+    // Whether the stamp still records entries of the program's (after Prune or Remove).
+    bool HasLeftovers() const { return m_stamp.IsHeld(); }
 
 private:
     // Removes what the stamp records; the stamp goes once nothing of it is left.

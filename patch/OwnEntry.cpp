@@ -97,8 +97,8 @@ CTrustedOwners TrustedOwnersFor(const PatchSystem& system, HANDLE hOwnFile) {
     return CTrustedOwners(owner);
 }
 
-bool HasTrustedOwner(const PatchSystem& system, const CTrustedOwners& trusted,
-                     const CString& drive, HANDLE hEntry) {
+bool HasTrustedOwner(const PatchSystem& system, const CTrustedOwners& trusted, const CString& drive,
+                     HANDLE hEntry) {
     bool bKeeps = false;
     if (!ReadKeepsAcls(system, drive, bKeeps))
         return false;

@@ -45,8 +45,8 @@ CTrustedOwners TrustedOwnersFor(const PatchSystem& system, HANDLE hOwnFile);
 
 // Whether the entry held as hEntry (on drive) belongs to a trusted account; on a volume that keeps
 // no owners, any entry does. Owners or volume flags that cannot be read: not trusted.
-bool HasTrustedOwner(const PatchSystem& system, const CTrustedOwners& trusted,
-                     const CString& drive, HANDLE hEntry);
+bool HasTrustedOwner(const PatchSystem& system, const CTrustedOwners& trusted, const CString& drive,
+                     HANDLE hEntry);
 
 // Decides through the entry's own handle whether it is the program's to delete.
 class CEntryJudge {

@@ -23,30 +23,40 @@ void ShowMessage(CDialog& owner, unsigned nID) {
     owner.MessageBox(LoadResString(nID), kPatchCaption, MB_OK);
 }
 
-// A message whose "%s" names an entry, a folder or a drive.
-void ShowMessageNaming(CDialog& owner, unsigned nID, const char* pszName) {
-    CString message = LoadResString(nID);
-    message.Replace("%s", pszName);
-    owner.MessageBox(message, kPatchCaption, MB_OK);
+// The message nID with its first "%s" standing for pszFirst (an entry, a folder or a drive) and
+// its second for pszSecond; the values are never searched again.
+CString MessageWith(unsigned nID, const char* pszFirst, const char* pszSecond = nullptr) {
+    const CString format = LoadResString(nID);
+    CString message;
+    int from = 0;
+    for (const char* pszValue : {pszFirst, pszSecond}) {
+        const int at = format.Find("%s", from);
+        if (at < 0 || !pszValue)
+            break;
+        message += format.Mid(from).Left(at - from);
+        message += pszValue;
+        from = at + 2;
+    }
+    return message + format.Mid(from);
 }
 
-// The data-loss guard's message: an entry of the CD's names (or of the stamp's) at the temp
-// disk's root that is not the program's own.
-void ShowEntryExists(CDialog& owner, const char* pszEntry) {
-    ShowMessageNaming(owner, IDS_TARGET_ENTRY_EXISTS, pszEntry);
+void ShowMessageNaming(CDialog& owner, unsigned nID, const char* pszFirst,
+                       const char* pszSecond = nullptr) {
+    owner.MessageBox(MessageWith(nID, pszFirst, pszSecond), kPatchCaption, MB_OK);
 }
 
-// Removes the program's entries, or says why it could not; answers whether the run may go on.
-bool RemoveLeftovers(CDialog& dlg, CCopyEntries& copy) {
+// Removes the program's entries from drive, or says why it could not; answers whether the run may
+// go on.
+bool RemoveLeftovers(CDialog& dlg, CCopyEntries& copy, const CString& drive) {
     const char* pszForeign = nullptr;
     switch (copy.Remove(pszForeign)) {
     case LeftoversResult::Removed:
         return true;
     case LeftoversResult::NotOwn:
-        ShowEntryExists(dlg, pszForeign);
+        ShowMessageNaming(dlg, IDS_TARGET_ENTRY_EXISTS, drive, pszForeign);
         return false;
     case LeftoversResult::Remaining:
-        ShowMessage(dlg, IDS_LEFTOVERS_REMAIN);
+        ShowMessageNaming(dlg, IDS_LEFTOVERS_REMAIN, drive);
         return false;
     }
     return false;
@@ -140,9 +150,10 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     // other entry of the CD's names is the user's and is never touched.
     CCopyEntries copy(system, trusted, tempDrive);
     if (copy.TakeOverEarlierRun()) {
-        if (dlg.MessageBox(LoadResString(IDS_REMOVE_LEFTOVERS), kPatchCaption, MB_YESNO) != IDYES)
+        if (dlg.MessageBox(MessageWith(IDS_REMOVE_LEFTOVERS, tempDrive), kPatchCaption, MB_YESNO) !=
+            IDYES)
             return false;
-        if (!RemoveLeftovers(dlg, copy))
+        if (!RemoveLeftovers(dlg, copy, tempDrive))
             return false;
     }
     bool hasRoom;
@@ -160,13 +171,13 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     // The batch file copies the CD over the disk's root and deletes those names afterwards: a
     // user's own entry of such a name would be lost.
     if (const char* pszEntry = FindCdEntryOnDrive(tempDrive)) {
-        ShowEntryExists(dlg, pszEntry);
+        ShowMessageNaming(dlg, IDS_TARGET_ENTRY_EXISTS, tempDrive, pszEntry);
         return false;
     }
     // Something of the stamp's name that is not the program's stamp (a folder, a link, another
     // user's file) is left alone, and the run cannot write its stamp there.
     if (HasRunStamp(tempDrive)) {
-        ShowEntryExists(dlg, kRunStampName);
+        ShowMessageNaming(dlg, IDS_TARGET_ENTRY_EXISTS, tempDrive, kRunStampName);
         return false;
     }
 
@@ -185,7 +196,7 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     case CopyEntriesResult::Created:
         break;
     case CopyEntriesResult::EntryExists:
-        ShowEntryExists(dlg, pszExisting);
+        ShowMessageNaming(dlg, IDS_TARGET_ENTRY_EXISTS, tempDrive, pszExisting);
         return false;
     case CopyEntriesResult::CannotCreate:
         ShowMessageNaming(dlg, IDS_CANNOT_CREATE_TEMP, tempDrive);
@@ -214,14 +225,15 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     const bool bPatched = exitCode == kBatchExitPatched;
     batch.Release();
     script.Release();
-    // What the batch file's clean-up could not delete (a file still in use) keeps its record, and
-    // the next run offers to remove it. A stopped run's copy goes now: nothing of the product ran.
+    // What the batch file's clean-up could not delete (a file still in use) keeps its record, the
+    // user is told, and the next run offers to remove it. A stopped run's copy goes now: nothing
+    // of the product ran.
     copy.Prune();
-    bool bLeftovers = false;
     if (bStopped) {
         const char* pszForeign = nullptr;
-        bLeftovers = copy.Remove(pszForeign) != LeftoversResult::Removed;
+        copy.Remove(pszForeign);
     }
+    const bool bLeftovers = copy.HasLeftovers();
     bool bRecorded = true;
     if (bPatched)
         bRecorded = RecordCdPath(system, cdDrive) != CdPathResult::Failed;
@@ -229,24 +241,27 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     host.busy = false;
     // The main dialog takes the focus back before the wait window goes, so that the message that
     // follows opens in front of it, not behind another program's window.
-    if (!bPatched || !bRecorded)
+    if (!bPatched || !bRecorded || bLeftovers)
         dlg.EnableWindow(TRUE);
     waitDlg.DestroyWindow();
 
-    if (bStopped) {
-        ShowMessage(dlg, IDS_INSTALL_CANCELLED);
-        if (bLeftovers)
-            ShowMessage(dlg, IDS_LEFTOVERS_REMAIN);
-        return false;
-    }
     if (!bPatched) {
         // Nothing was installed: the user may choose another disk, or end.
-        ShowMessage(dlg, exitCode == kBatchExitSetupNotStarted ? IDS_SETUP_NOT_STARTED
-                                                               : IDS_COPY_FAILED);
+        if (bStopped)
+            ShowMessage(dlg, IDS_INSTALL_CANCELLED);
+        else
+            ShowMessageNaming(dlg,
+                              exitCode == kBatchExitSetupNotStarted ? IDS_SETUP_NOT_STARTED
+                                                                    : IDS_COPY_FAILED,
+                              tempDrive);
+        if (bLeftovers)
+            ShowMessageNaming(dlg, IDS_LEFTOVERS_REMAIN, tempDrive);
         return false;
     }
     if (!bRecorded)
         ShowMessageNaming(dlg, IDS_CDPATH_NOT_RECORDED, cdDrive);
+    if (bLeftovers)
+        ShowMessageNaming(dlg, IDS_LEFTOVERS_AFTER_SETUP, tempDrive);
     // The framework's own OK handling, not the dialog's confirming one: the run is complete.
     dlg.CDialog::OnOK();
     return true;

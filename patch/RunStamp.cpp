@@ -36,8 +36,8 @@ bool IsRecorded(const std::vector<StampRecord>& records, const CString& name) {
 // Rights over the stamp that nobody outside the trusted accounts may have: changing its records,
 // its attributes, the stamp itself or who may.
 const ACCESS_MASK kChangesStamp = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES |
-                                  FILE_WRITE_EA | DELETE | WRITE_DAC | WRITE_OWNER |
-                                  GENERIC_WRITE | GENERIC_ALL;
+                                  FILE_WRITE_EA | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE |
+                                  GENERIC_ALL;
 
 // Whether the stamp held as hStamp has a DACL that lets only trusted accounts change it.
 bool OnlyTrustedMayChange(const CTrustedOwners& trusted, HANDLE hStamp) {
@@ -149,9 +149,9 @@ bool CRunStamp::TakeOver(const PatchSystem& system, const CTrustedOwners& truste
     if (!IsHeld() || !::GetFileInformationByHandle(m_file, &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
         !ReadKeepsAcls(system, drive, bKeepsAcls) || !bKeepsAcls ||
-        !HasTrustedOwner(system, trusted, drive, m_file) || !OnlyTrustedMayChange(trusted, m_file) ||
-        !ReadAll(m_file, kMaxStampBytes + 1, text) || text.size() > kMaxStampBytes ||
-        !ParseStamp(text, m_header, m_records)) {
+        !HasTrustedOwner(system, trusted, drive, m_file) ||
+        !OnlyTrustedMayChange(trusted, m_file) || !ReadAll(m_file, kMaxStampBytes + 1, text) ||
+        text.size() > kMaxStampBytes || !ParseStamp(text, m_header, m_records)) {
         m_file.Close();
         m_records.clear();
         return false;

@@ -46,6 +46,7 @@ TempDiskCheck CheckTempDisk(const PatchSystem& system, const CTrustedOwners& tru
     bool bTempKeeps = false;
     if (!ReadKeepsAcls(system, tempDrive, bTempKeeps) || !bTempKeeps)
         return TempDiskCheck::NoAcls;
-    return RootKeepsNamesForTrusted(system, trusted, tempDrive + "\\") ? TempDiskCheck::Safe
-                                                              : TempDiskCheck::OthersMayRearrange;
+    return RootKeepsNamesForTrusted(system, trusted, tempDrive + "\\")
+               ? TempDiskCheck::Safe
+               : TempDiskCheck::OthersMayRearrange;
 }

@@ -7,8 +7,13 @@
 
 namespace {
 
-unsigned Megabytes(ULONGLONG bytes) {
-    return static_cast<unsigned>((bytes + 1048576 / 2) / 1048576);
+// The CD's size in whole megabytes, rounded up (a CD of 300 KB is 1 MB, never 0), and what is
+// copied of it in whole megabytes done, all of it once the copy is complete.
+unsigned MegabytesUp(ULONGLONG bytes) {
+    return static_cast<unsigned>((bytes + 1048575) / 1048576);
+}
+unsigned MegabytesDone(ULONGLONG copied, ULONGLONG total) {
+    return copied < total ? static_cast<unsigned>(copied / 1048576) : MegabytesUp(total);
 }
 
 } // namespace
@@ -30,7 +35,7 @@ void CWaitDlg::ShowStep(Step step) {
         CString format = LoadResString(IDS_STEP_COPY);
         // wsprintf writes 1024 characters at the most.
         char text[1024];
-        ::wsprintfA(text, format, Megabytes(m_copied), Megabytes(m_total));
+        ::wsprintfA(text, format, MegabytesDone(m_copied, m_total), MegabytesUp(m_total));
         SetStepText(text);
         break;
     }

@@ -8,6 +8,7 @@
 #include "patch/CdPathRecord.h"
 #include "patch/OwnEntry.h"
 #include "patch/RunStamp.h"
+#include "framework/ResString.h"
 
 #include <gtest/gtest.h>
 
@@ -158,6 +159,18 @@ void ExpectCompletedRun(const std::string& programFolder, const char* cdDrive,
     EXPECT_NE(std::string::npos, record["cmdline"][0].find(" -noMSI"));
     EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()}, record["inx"]);
     EXPECT_EQ(std::vector<std::string>(), CdEntriesOn(tempDrive));
+}
+
+std::string MessageNaming(unsigned nID, const std::string& first, const std::string& second) {
+    std::string text = LoadResString(nID).str();
+    const size_t at = text.find("%s");
+    if (at == std::string::npos)
+        return text;
+    text.replace(at, 2, first);
+    const size_t next = text.find("%s", at + first.size());
+    if (next != std::string::npos)
+        text.replace(next, 2, second);
+    return text;
 }
 
 const CTrustedOwners& OwnTrust() {

@@ -34,6 +34,10 @@ void RemoveCdEntriesFrom(const std::string& drive);
 // The setup stub's "inx" line for our script: its name, size and hash.
 std::string PayloadRecordLine();
 
+// The program's message nID with its first "%s" standing for first, its second for second.
+std::string MessageNaming(unsigned nID, const std::string& first,
+                          const std::string& second = std::string());
+
 // Who the tests trust: the system's accounts and the owner of a file this process
 // creates.
 const CTrustedOwners& OwnTrust();

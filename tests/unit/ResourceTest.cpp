@@ -22,68 +22,84 @@ const Message kMessages[] = {
     {IDS_BAD_EXE, L"Ung\u00fcltige .exe Datei."},
     {IDS_INSERT_CD_RETRY,
      L"Legen Sie die Nebulark 5 CD in Ihr CD-Laufwerk ein, und versuchen Sie es erneut."},
-    {IDS_NO_SPACE, L"Das Ziellaufwerk hat nicht gen\u00fcgend freien Speicher. Bitte w\u00e4hlen "
-                   L"Sie ein\nanderes Laufwerk"},
+    {IDS_NO_SPACE,
+     L"Das Ziellaufwerk hat nicht gen\u00fcgend freien Speicher. Bitte w\u00e4hlen Sie "
+     L"ein\nanderes Laufwerk"},
     {IDS_CANNOT_CREATE_BAT, L"Kann die tempor\u00e4re .bat Datei nicht erzeugen."},
     {IDS_CONFIRM_ABORT, L"Wollen Sie die Installation wirklich abbrechen?"},
-    {IDS_CANNOT_START_BAT, L"Kann die tempor\u00e4re .bat Datei nicht starten."},
-    {IDS_TARGET_ENTRY_EXISTS, L"Auf dem Ziellaufwerk existiert bereits \\%s. Bitte w\u00e4hlen "
-                              L"Sie ein anderes Laufwerk."},
+    {IDS_CANNOT_START_BAT,
+     L"Die Datei temp.bat konnte nicht gestartet werden. Es wurde nichts installiert. Bitte "
+     L"versuchen Sie es erneut."},
+    {IDS_TARGET_ENTRY_EXISTS,
+     L"Auf dem Laufwerk %s gibt es bereits \u201e%s\u201c. Es geh\u00f6rt nicht zu den "
+     L"tempor\u00e4ren Dateien dieser Installation und wird nicht ver\u00e4ndert. Bitte "
+     L"w\u00e4hlen Sie ein anderes Laufwerk."},
     {IDS_FOLDER_NOT_READABLE,
-     L"Der Ordner von install.exe enth\u00e4lt Zeichen, die die Eingabeaufforderung nicht lesen "
-     L"kann. Bitte kopieren Sie install.exe in einen Ordner mit einfachem Namen, z. B. C:\\Patch."},
-    {IDS_REMOVE_LEFTOVERS,
-     L"Auf dem Ziellaufwerk liegen noch Dateien einer abgebrochenen Installation von der "
-     L"NebuLark 5 CD. Sollen diese Dateien jetzt gel\u00f6scht werden?"},
-    {IDS_PATH_TOO_LONG,
-     L"Der Pfad von install.exe ist zu lang. Bitte kopieren Sie install.exe in einen Ordner mit "
-     L"k\u00fcrzerem Pfad, z. B. C:\\Patch, und starten Sie erneut."},
+     L"Der Ordner von install.exe enth\u00e4lt Zeichen, die die Eingabeaufforderung nicht "
+     L"lesen kann. Bitte kopieren Sie install.exe in einen Ordner mit einfachem Namen, z. B. "
+     L"C:\\Patch."},
     {IDS_COPY_FAILED,
-     L"Die CD konnte nicht vollst\u00e4ndig auf das Ziellaufwerk kopiert werden. Es wurde nichts "
-     L"installiert. Bitte pr\u00fcfen Sie, ob das Ziellaufwerk gen\u00fcgend freien Speicher hat "
-     L"und die CD im Laufwerk liegt, und versuchen Sie es erneut."},
+     L"Die CD konnte nicht vollst\u00e4ndig auf das Laufwerk %s kopiert werden. Es wurde "
+     L"nichts installiert. Bitte pr\u00fcfen Sie, ob die CD unbesch\u00e4digt im CD-Laufwerk "
+     L"liegt, und versuchen Sie es erneut."},
     {IDS_FOLDER_NOT_WRITABLE,
      L"Im Ordner %s kann keine Datei angelegt werden. Bitte kopieren Sie install.exe in einen "
      L"Ordner, in dem Sie schreiben d\u00fcrfen, z. B. auf Ihrer Festplatte, und starten Sie "
-     L"erneut."},
+     L"install.exe erneut."},
+    {IDS_REMOVE_LEFTOVERS,
+     L"Auf dem Laufwerk %s liegen noch die tempor\u00e4ren Dateien einer fr\u00fcheren "
+     L"Installation von NebuLark 5. Sie m\u00fcssen gel\u00f6scht werden, bevor die "
+     L"Installation weitergehen kann. Sollen sie jetzt gel\u00f6scht werden?"},
+    {IDS_PATH_TOO_LONG,
+     L"Der Pfad von install.exe ist zu lang. Bitte kopieren Sie install.exe in einen Ordner "
+     L"mit k\u00fcrzerem Pfad, z. B. C:\\Patch, und starten Sie install.exe erneut."},
     {IDS_UNEXPECTED_ERROR,
      L"Ein unerwarteter Fehler ist aufgetreten. Die Installation wurde abgebrochen."},
-    {IDS_ALREADY_RUNNING, L"Die NebuLark 5 Installation l\u00e4uft bereits. Bitte warten Sie, bis "
-                          L"sie beendet ist."},
+    {IDS_ALREADY_RUNNING,
+     L"Die Installation von NebuLark 5 l\u00e4uft bereits, m\u00f6glicherweise unter einem "
+     L"anderen Benutzerkonto. Bitte warten Sie, bis sie beendet ist, und starten Sie "
+     L"install.exe dann erneut."},
     {IDS_LEFTOVERS_REMAIN,
-     L"Die Dateien der abgebrochenen Installation konnten nicht alle gel\u00f6scht werden. Bitte "
-     L"schlie\u00dfen Sie alle anderen Programme und versuchen Sie es erneut."},
+     L"Die tempor\u00e4ren Dateien auf dem Laufwerk %s konnten nicht alle gel\u00f6scht "
+     L"werden. Bitte schlie\u00dfen Sie alle anderen Programme oder starten Sie den Computer "
+     L"neu, und versuchen Sie es dann erneut."},
     {IDS_TEMP_DISK_UNPROTECTED,
-     L"Das Laufwerk %s kann die tempor\u00e4ren Dateien nicht vor \u00c4nderungen sch\u00fctzen. "
-     L"Bitte w\u00e4hlen Sie eine Festplatte mit NTFS."},
-    {IDS_CONFIRM_STOP_COPY, L"Soll das Kopieren der CD abgebrochen werden?"},
-    {IDS_INSTALL_CANCELLED, L"Die Installation wurde abgebrochen. Es wurde nichts installiert."},
-    {IDS_STEP_COPY, L"Die CD wird kopiert: %u von %u MB"},
-    {IDS_STEP_SETUP, L"Das Setup der NebuLark 5 l\u00e4uft."},
-    {IDS_STEP_CLEANUP, L"Die Kopie der CD wird gel\u00f6scht."},
+     L"Das Laufwerk %s kann die tempor\u00e4ren Dateien nicht vor \u00c4nderungen "
+     L"sch\u00fctzen. Bitte w\u00e4hlen Sie ein Laufwerk mit NTFS."},
     {IDS_NEEDS_ADMINISTRATOR,
-     L"Die NebuLark 5 Installation ben\u00f6tigt Administratorrechte. Bitte melden Sie sich als "
-     L"Administrator an und starten Sie die Installation erneut."},
+     L"Die Installation von NebuLark 5 ben\u00f6tigt Administratorrechte. Bitte melden Sie "
+     L"sich als Administrator an und starten Sie install.exe erneut."},
+    {IDS_CONFIRM_STOP_COPY,
+     L"Wollen Sie die Installation abbrechen? Das Kopieren der CD wird beendet, und es wird "
+     L"nichts installiert."},
+    {IDS_INSTALL_CANCELLED, L"Die Installation wurde abgebrochen. Es wurde nichts installiert."},
+    {IDS_STEP_COPY, L"Die CD wird kopiert: %u von %u MB."},
+    {IDS_STEP_SETUP, L"Das Setup von NebuLark 5 l\u00e4uft."},
+    {IDS_STEP_CLEANUP, L"Die tempor\u00e4ren Dateien werden gel\u00f6scht."},
     {IDS_TEMP_ROOT_SHARED,
-     L"Auf dem Laufwerk %s d\u00fcrfen auch andere Benutzer Ordner umbenennen und l\u00f6schen. "
-     L"Die tempor\u00e4ren Dateien w\u00e4ren dort nicht sicher. Bitte w\u00e4hlen Sie ein "
-     L"anderes Laufwerk."},
-    {IDS_TOO_LATE_TO_STOP, L"Die CD ist bereits kopiert; die Installation kann hier nicht mehr "
-                           L"abgebrochen werden."},
-    {IDS_CANNOT_CREATE_TEMP,
-     L"Auf dem Laufwerk %s k\u00f6nnen die tempor\u00e4ren Dateien nicht angelegt werden. Bitte "
+     L"Auf dem Laufwerk %s d\u00fcrfen auch andere Benutzer Ordner umbenennen und "
+     L"l\u00f6schen. Die tempor\u00e4ren Dateien w\u00e4ren dort nicht sicher. Bitte "
      L"w\u00e4hlen Sie ein anderes Laufwerk."},
+    {IDS_TOO_LATE_TO_STOP,
+     L"Die CD ist bereits kopiert. Die Installation kann in diesem Fenster nicht mehr "
+     L"abgebrochen werden."},
+    {IDS_CANNOT_CREATE_TEMP,
+     L"Auf dem Laufwerk %s k\u00f6nnen die tempor\u00e4ren Dateien nicht angelegt werden. "
+     L"Bitte w\u00e4hlen Sie ein anderes Laufwerk."},
     {IDS_CDPATH_NOT_RECORDED,
-     L"Die NebuLark 5 wurde installiert, aber das CD-Laufwerk %s konnte nicht in der "
-     L"Registrierung eingetragen werden. Bitte starten Sie die Installation erneut."},
+     L"Das Setup von NebuLark 5 ist beendet, aber das CD-Laufwerk %s konnte nicht in der "
+     L"Windows-Registrierung gespeichert werden. Bitte starten Sie die Installation erneut."},
     {IDS_SETUP_NOT_STARTED,
-     L"Das Setup der NebuLark 5 konnte von der Kopie der CD nicht gestartet werden. Es wurde "
-     L"nichts installiert. Bitte schlie\u00dfen Sie alle anderen Programme und versuchen Sie es "
-     L"erneut."},
+     L"Das Setup von NebuLark 5 konnte von der Kopie der CD nicht gestartet werden. Es wurde "
+     L"nichts installiert. Bitte versuchen Sie es erneut. Tritt der Fehler wieder auf, "
+     L"pr\u00fcfen Sie, ob ein Virenschutzprogramm setup.exe blockiert."},
     {IDS_CD_FOREIGN_ENTRY,
-     L"Die CD enth\u00e4lt \u201e%s\u201c, das nicht zur NebuLark 5 CD geh\u00f6rt. Bitte legen "
-     L"Sie "
-     L"die NebuLark 5 CD in Ihr CD-Laufwerk ein, und versuchen Sie es erneut."},
+     L"Die CD enth\u00e4lt \u201e%s\u201c, das nicht zur NebuLark 5 CD geh\u00f6rt. Bitte "
+     L"legen Sie die NebuLark 5 CD in Ihr CD-Laufwerk ein, und versuchen Sie es erneut."},
+    {IDS_LEFTOVERS_AFTER_SETUP,
+     L"Das Setup von NebuLark 5 ist beendet, aber die tempor\u00e4ren Dateien auf dem Laufwerk "
+     L"%s konnten nicht alle gel\u00f6scht werden. Bitte starten Sie install.exe sp\u00e4ter "
+     L"erneut, um sie zu l\u00f6schen."},
 };
 
 // The text in code page 1252, as the ANSI functions hand it out.

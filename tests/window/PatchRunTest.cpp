@@ -416,8 +416,8 @@ TEST_F(PatchRunTest, EachFailureAroundTheBatchFileNamesItsOwnCause) {
          "w\xE4hlen Sie ein anderes Laufwerk.",
          false},
         {"the registry refuses CDPath", [] { g_refuseValue = true; }, IDOK,
-         "Die NebuLark 5 wurde installiert, aber das CD-Laufwerk D: konnte nicht in der "
-         "Registrierung eingetragen werden. Bitte starten Sie die Installation erneut.",
+         "Das Setup von NebuLark 5 ist beendet, aber das CD-Laufwerk D: konnte nicht in der "
+         "Windows-Registrierung gespeichert werden. Bitte starten Sie die Installation erneut.",
          true},
     };
     for (const Case& c : cases) {
@@ -437,29 +437,35 @@ TEST_F(PatchRunTest, EachFailureAroundTheBatchFileNamesItsOwnCause) {
 }
 
 TEST_F(PatchRunTest, AbbrechenNeverEndsTheProductsSetupEvenWhereItsStartWasMissed) {
-    // A copy that runs for seconds is seen for certain, and "Abbrechen" is offered with it.
+    // A copy that runs for seconds is seen for certain, and "Abbrechen" is offered with it; once
+    // the copy has ended it is withdrawn, though the setup's start was missed.
     if (!DriveExists(drives::kCdSlow))
         GTEST_SKIP() << "the slow CD K: needs a run as root with /dev/fuse";
     g_hiddenImages = {"\\disk1\\setup.exe"};
     SetStubSleepMs(3000);
-    bool bAsked = false;
+    bool bOffered = false, bAsked = false;
     UiDriver ui;
     ui.AnswerWith(IDYES);
     ui.onTick = [&] {
         HWND hWait = FindThreadDialog(kWaitCaption);
-        // The setup runs (the stub has written its record and sleeps); unseen, the copy's step
-        // stays and with it "Abbrechen".
-        if (bAsked || !hWait || StubRecord().empty())
+        if (!hWait || bAsked)
             return;
+        HWND hCancel = ::GetDlgItem(hWait, IDCANCEL);
+        if (StubRecord().empty()) {
+            bOffered = bOffered || ::IsWindowEnabled(hCancel);
+            return;
+        }
+        // The setup runs (the stub has written its record and sleeps); unseen, the copy's step
+        // stays, but not "Abbrechen": a click does nothing.
         bAsked = true;
-        ASSERT_TRUE(::IsWindowEnabled(::GetDlgItem(hWait, IDCANCEL)));
-        ::PostMessageA(::GetDlgItem(hWait, IDCANCEL), BM_CLICK, 0, 0);
+        EXPECT_FALSE(::IsWindowEnabled(hCancel)) << "offered after the copy had ended";
+        ::PostMessageA(hCancel, BM_CLICK, 0, 0);
+        ::PostMessageA(hWait, WM_KEYDOWN, VK_ESCAPE, 0);
     };
     EXPECT_EQ(IDOK, Run("K:\\", "C:\\", ui));
     ASSERT_TRUE(bAsked);
-    ASSERT_EQ(2u, ui.boxes().size());
-    EXPECT_EQ(LoadResString(IDS_CONFIRM_STOP_COPY).str(), ui.boxes()[0].text);
-    EXPECT_EQ(LoadResString(IDS_TOO_LATE_TO_STOP).str(), ui.boxes()[1].text);
+    EXPECT_TRUE(bOffered) << "never offered during the copy";
+    EXPECT_TRUE(ui.boxes().empty()) << ui.boxes()[0].text;
     EXPECT_EQ(std::vector<std::string>{"slept"}, StubRecord()["ended"]) << "the setup was ended";
     ExpectCompletedRun("c:\\patch\\", "K:", "C:", kRecordPath);
     ExpectCdPathRecorded("K:");
@@ -863,7 +869,7 @@ TEST_F(CopyFailureTest, ACopyThatFailsInsideTheBatchFileIsReportedAndCleanedUp) 
             HideCdFile("Disk1/setup.exe");
         UiDriver ui;
         EXPECT_EQ(IDABORT, Run("D:\\", "T:\\", ui));
-        ExpectOnlyMessage(ui, IDS_COPY_FAILED);
+        ExpectOnlyMessage(ui, IDS_COPY_FAILED, MessageNaming(IDS_COPY_FAILED, "T:"));
         ExpectUserFilesKeptAndNoCopyLeft();
         TearDown();
         SetUp();
@@ -886,7 +892,7 @@ TEST_F(PatchRunTest, LeftoversOfAnInterruptedRunAreRemovedOnlyWhenTheUserSaysSo)
         ui.AnswerWith(IDNO);
         EXPECT_EQ(IDABORT, Run("D:\\", "H:\\", ui));
         ASSERT_EQ(1u, ui.boxes().size());
-        EXPECT_EQ(LoadResString(IDS_REMOVE_LEFTOVERS).str(), ui.boxes()[0].text);
+        EXPECT_EQ(MessageNaming(IDS_REMOVE_LEFTOVERS, "H:"), ui.boxes()[0].text);
         EXPECT_EQ((std::vector<int>{IDYES, IDNO}), ui.boxes()[0].buttons);
         EXPECT_EQ(21u, CdEntriesOn("H:").size());
         EXPECT_TRUE(PathExists(std::string("H:\\") + kRunStampName));
@@ -923,9 +929,10 @@ TEST_F(PatchRunTest, ACdNameTheAnsiCodePageCannotWriteIsMeasuredAsItselfAndPatch
 TEST_F(PatchRunTest, WhatTheProgramDidNotMakeIsNeverRemovedAndNoUnsafeDiskIsUsed) {
     const std::string stamp = std::string("H:\\") + kRunStampName;
     SampleCdAdditions extra;
-    const auto entryExists = [](const char* name) {
-        return "Auf dem Ziellaufwerk existiert bereits \\" + std::string(name) +
-               ". Bitte w\xE4hlen Sie ein anderes Laufwerk.";
+    const auto entryExists = [](const char* drive, const char* name) {
+        return "Auf dem Laufwerk " + std::string(drive) + " gibt es bereits \x84" + name +
+               "\x93. Es geh\xF6rt nicht zu den tempor\xE4ren Dateien dieser Installation und wird "
+               "nicht ver\xE4ndert. Bitte w\xE4hlen Sie ein anderes Laufwerk.";
     };
     struct Case {
         const char* why;
@@ -945,7 +952,7 @@ TEST_F(PatchRunTest, WhatTheProgramDidNotMakeIsNeverRemovedAndNoUnsafeDiskIsUsed
              LayOutInterruptedRun("H:");
              ReplaceWithUsersOwn("H:\\Disk1");
          },
-         "H:\\", entryExists("Disk1"), "H:\\Disk1\\mine.txt", true},
+         "H:\\", entryExists("H:", "Disk1"), "H:\\Disk1\\mine.txt", true},
         {"a kept stamp whose Docs went, and a Docs the user made since",
          [] {
              LayOutInterruptedRun("H:");
@@ -955,26 +962,26 @@ TEST_F(PatchRunTest, WhatTheProgramDidNotMakeIsNeverRemovedAndNoUnsafeDiskIsUsed
                      RemoveTree(std::string("H:\\") + entry.name);
              ReplaceWithUsersOwn("H:\\Docs");
          },
-         "H:\\", entryExists("Docs"), "H:\\Docs\\mine.txt", true},
+         "H:\\", entryExists("H:", "Docs"), "H:\\Docs\\mine.txt", true},
         {"a stamp without records (an earlier version's) beside leftovers",
          [&] {
              LayOutInterruptedRun("H:");
              ASSERT_TRUE(WriteFileBytes(stamp, "CD=D:\r\n"));
          },
-         "H:\\", entryExists("Disk1"), "H:\\Docs\\copied.txt", true},
+         "H:\\", entryExists("H:", "Disk1"), "H:\\Docs\\copied.txt", true},
         {"an entry recorded by the stamp that another account owns",
          [] {
              LayOutInterruptedRun("H:");
              g_otherOwnerPath = "H:\\Tools"; // an unprivileged user's, however it came there
          },
-         "H:\\", entryExists("Tools"), "H:\\Tools\\copied.txt", true},
+         "H:\\", entryExists("H:", "Tools"), "H:\\Tools\\copied.txt", true},
         {"a folder named like the stamp beside a user's Docs",
          [&] {
              ASSERT_TRUE(MakeFolder(stamp));
              ASSERT_TRUE(MakeFolder("H:\\Docs"));
              ASSERT_TRUE(WriteFileBytes("H:\\Docs\\Brief.txt", "the user's own"));
          },
-         "H:\\", entryExists("Docs"), "H:\\Docs\\Brief.txt", true},
+         "H:\\", entryExists("H:", "Docs"), "H:\\Docs\\Brief.txt", true},
         {"volume flags that cannot be read",
          [] {
              LayOutInterruptedRun("H:");
@@ -982,14 +989,14 @@ TEST_F(PatchRunTest, WhatTheProgramDidNotMakeIsNeverRemovedAndNoUnsafeDiskIsUsed
          },
          "H:\\",
          "Das Laufwerk H: kann die tempor\xE4ren Dateien nicht vor \xC4nderungen sch\xFCtzen. "
-         "Bitte w\xE4hlen Sie eine Festplatte mit NTFS.",
+         "Bitte w\xE4hlen Sie ein Laufwerk mit NTFS.",
          "H:\\Disk1\\copied.txt", true},
         {"a stamp whose DACL lets Everyone write it",
          [&] {
              LayOutInterruptedRun("H:");
              LetEveryoneWrite(stamp);
          },
-         "H:\\", entryExists("Disk1"), "H:\\Disk1\\copied.txt", true},
+         "H:\\", entryExists("H:", "Disk1"), "H:\\Disk1\\copied.txt", true},
         {"the user's SID where the program's own files get Administrators: the root's entry for "
          "the user (Wine's DACL from the mode) is not trusted",
          [] {
@@ -1023,7 +1030,7 @@ TEST_F(PatchRunTest, WhatTheProgramDidNotMakeIsNeverRemovedAndNoUnsafeDiskIsUsed
              ASSERT_TRUE(WriteFileBytes(std::string("T:\\") + kRunStampName,
                                         FormatStamp("CD=D:\r\n", records)));
          },
-         "T:\\", entryExists(kRunStampName), "T:\\Backups\\keep.txt", true},
+         "T:\\", entryExists("T:", kRunStampName), "T:\\Backups\\keep.txt", true},
     };
     for (const Case& c : cases) {
         const CaseTrace trace(c.why);
@@ -1074,7 +1081,7 @@ TEST_F(PatchRunTest, ATempDiskWithoutAclsIsRefusedWhereTheSystemDiskKeepsThem) {
     EXPECT_EQ(IDABORT, Run("D:\\", "H:\\", ui));
     ExpectOnlyMessage(ui, IDS_TEMP_DISK_UNPROTECTED,
                       "Das Laufwerk H: kann die tempor\xE4ren Dateien nicht vor \xC4nderungen "
-                      "sch\xFCtzen. Bitte w\xE4hlen Sie eine Festplatte mit NTFS.");
+                      "sch\xFCtzen. Bitte w\xE4hlen Sie ein Laufwerk mit NTFS.");
     EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("H:"));
     EXPECT_FALSE(PathExists(std::string("H:\\") + kRunStampName));
     EXPECT_FALSE(PathExists("C:\\patch\\temp.bat"));
@@ -1093,7 +1100,10 @@ TEST_F(PatchRunTest, ACopyStillInUseAtTheCleanUpKeepsTheStampAndTheNextRunOffers
     };
     EXPECT_EQ(IDOK, Run("D:\\", "H:\\", ui));
     ASSERT_NE(INVALID_HANDLE_VALUE, hInUse) << "the copy was never opened";
-    EXPECT_TRUE(ui.boxes().empty());
+    // The user learns of what is left, and on which disk.
+    ASSERT_EQ(1u, ui.boxes().size());
+    EXPECT_EQ(MessageNaming(IDS_LEFTOVERS_AFTER_SETUP, "H:"), ui.boxes()[0].text);
+    EXPECT_NE(std::string::npos, ui.boxes()[0].text.find(" H: "));
     ExpectCdPathRecorded("D:");
     EXPECT_TRUE(PathExists("H:\\Docs\\Deutsch\\Handbuch.txt"));
     EXPECT_TRUE(PathExists(std::string("H:\\") + kRunStampName));
@@ -1103,7 +1113,7 @@ TEST_F(PatchRunTest, ACopyStillInUseAtTheCleanUpKeepsTheStampAndTheNextRunOffers
     next.AnswerWith(IDNO);
     EXPECT_EQ(IDABORT, Run("D:\\", "H:\\", next));
     ASSERT_EQ(1u, next.boxes().size());
-    EXPECT_EQ(LoadResString(IDS_REMOVE_LEFTOVERS).str(), next.boxes()[0].text);
+    EXPECT_EQ(MessageNaming(IDS_REMOVE_LEFTOVERS, "H:"), next.boxes()[0].text);
 }
 
 TEST_F(PatchRunTest, AnXcopyBatAtTheTempDisksRootDoesNotRunAndTheRunPatches) {
@@ -1151,9 +1161,11 @@ TEST_F(PatchRunTest, AUsersOwnEntryWithACdNameOnTheTargetStopsTheRunAndIsKept) {
     ASSERT_TRUE(WriteFileBytes("H:\\Tools\\mine.txt", "the user's own"));
     UiDriver ui;
     EXPECT_EQ(IDABORT, Run("D:\\", "H:\\", ui));
-    ExpectOnlyMessage(ui, IDS_TARGET_ENTRY_EXISTS,
-                      "Auf dem Ziellaufwerk existiert bereits \\Tools. Bitte w\xE4hlen Sie ein "
-                      "anderes Laufwerk.");
+    ExpectOnlyMessage(
+        ui, IDS_TARGET_ENTRY_EXISTS,
+        "Auf dem Laufwerk H: gibt es bereits \x84Tools\x93. Es geh\xF6rt nicht zu den "
+        "tempor\xE4ren Dateien dieser Installation und wird nicht ver\xE4ndert. Bitte "
+        "w\xE4hlen Sie ein anderes Laufwerk.");
     EXPECT_TRUE(PathExists("H:\\Tools\\mine.txt"));
     EXPECT_FALSE(PathExists("C:\\patch\\temp.bat"));
     RemoveTree("H:\\Tools");
