@@ -20,14 +20,15 @@ const char* const kPatchLines[] = {
     "set \"CD=\"",
     "%2",
     "cd \\ ",
-    "\"%X\" /Y /E \"%1\\*.*\"",
+    // Every program the batch file starts reads NUL: the interpreter's own input is the hold's.
+    "\"%X\" /Y /E \"%1\\*.*\" <nul",
     "if errorlevel 1 goto failed",
     "if not exist \"%2\\%S\" goto failed",
     "cd \"Disk1\" ",
     "if errorlevel 1 goto failed",
     "if /I not \"%CD%\"==\"%2\\Disk1\" goto failed",
     "del *.inx",
-    "\"%X\" /Y \"%3\"",
+    "\"%X\" /Y \"%3\" <nul",
     "if errorlevel 1 goto failed",
     "%2 ",
     "for %%F in (\"%2\\Disk1\\setup.inx\") do if not \"%%~zF\"==\"%Z\" goto failed",
@@ -35,10 +36,14 @@ const char* const kPatchLines[] = {
     // or DLL it names bare is looked for in the current folder before the system's, and any user
     // may put files at a data disk's root.
     "if /I not \"%CD%\"==\"%2\\Disk1\" goto failed",
-    "\"%2\\%S\"  -noMSI ",
+    "\"%2\\%S\"  -noMSI <nul",
     // 9009 is the command interpreter's own status for a program it could not start (Windows'
     // for one it cannot find, Wine's for every failed start); any other is the setup's own.
     "if errorlevel 9009 if not errorlevel 9010 goto nosetup",
+    // The hold: a setup may hand its work to processes of its own and end; the copy stays until
+    // the program, which follows the setup's whole tree, writes a line to the interpreter's
+    // input. The prompt tells the program that the batch file is here, and the setup's status.
+    "set /p NEBULARK_GATE=gate %ERRORLEVEL%:",
     "set NEBULARK_PATCH=0",
     "goto cleanup",
     ":nosetup",

@@ -2,6 +2,7 @@
 
 #include "CdContents.h"
 #include "FreeSpace.h"
+#include "SetupTree.h"
 #include "framework/ResString.h"
 #include "framework/WinApp.h"
 #include "res/Caption.h"
@@ -75,8 +76,9 @@ void VisitBatchChildren(const PatchSystem& system, const CBatchProcess& batch, D
 }
 
 // Follows the run's steps from the batch file's processes: the CD's copy (the first xcopy.exe
-// seen), the product's setup starting, then ending. A step seen late only delays its line;
-// "Abbrechen" follows the copy alone, so a setup never seen leaves nothing to stop.
+// seen) and the product's setup starting; the clean-up begins when the hold lets the batch file
+// go on. A step seen late only delays its line; "Abbrechen" follows the copy alone, so a setup
+// never seen leaves nothing to stop.
 class CStepWatch {
 public:
     CStepWatch(const PatchSystem& system, const CBatchProcess& batch, CWaitDlg& wait,
@@ -99,13 +101,10 @@ public:
             if (!m_copy.IsValid() && IsFile(image, m_xcopyPath)) {
                 m_copy.Attach(process.Detach());
             } else if (m_step == CWaitDlg::StepCopy && IsFile(image, m_setupPath)) {
-                m_setup.Attach(process.Detach());
                 Enter(CWaitDlg::StepSetup);
             }
             return false;
         });
-        if (m_step == CWaitDlg::StepSetup && m_setup.HasEnded())
-            Enter(CWaitDlg::StepCleanUp);
     }
 
     void Enter(CWaitDlg::Step step) {
@@ -121,7 +120,6 @@ private:
     CString m_xcopyPath;
     CWaitDlg::Step m_step = CWaitDlg::StepCopy;
     CProcess m_copy;
-    CProcess m_setup;
 };
 
 // Ends the copy that runs now, and nothing else: the system's xcopy.exe started by the batch
@@ -153,6 +151,8 @@ bool UserConfirmsStop(CWaitDlg& wait) {
 BatchWaitResult WaitForBatch(const PatchSystem& system, CBatchProcess& batch, CWaitDlg& wait,
                              const CString& tempDrive, ULONGLONG copyBytes) {
     CStepWatch steps(system, batch, wait, tempDrive + "\\" + kCdSetupPath);
+    CSetupTree tree(system, batch);
+    bool bHoldSeen = false, bReleased = false, bSetupRan = false;
     const ULONGLONG clusterBytes = ClusterBytesOf(tempDrive + "\\");
     // The copy is measured only while it is seen running: a walk of its folders during the
     // setup or the batch file's clean-up could keep a folder from going.
@@ -175,10 +175,34 @@ BatchWaitResult WaitForBatch(const PatchSystem& system, CBatchProcess& batch, CW
             // Offered only while there is a copy to stop, from the moment it is seen running to
             // the moment it has ended (its bar full by then).
             wait.AllowCancel(steps.IsCopyRunning());
+            // At the hold, the setup's step lasts as long as its tree runs; then the batch file
+            // goes on to the clean-up.
+            if (batch.IsAtHold() && !bReleased) {
+                const bool bTreeRuns = tree.IsRunning();
+                if (!bHoldSeen) {
+                    bHoldSeen = true;
+                    bSetupRan = tree.SetupHasRun();
+                }
+                if (steps.Step() == CWaitDlg::StepCopy)
+                    steps.Enter(CWaitDlg::StepSetup);
+                if (!bTreeRuns) {
+                    bReleased = true;
+                    batch.Release();
+                    steps.Enter(CWaitDlg::StepCleanUp);
+                }
+            }
         }
         // Ended, or there is nothing to wait for.
-        if (WaitAnswering(batch.Process(), kAnswerMs) != WAIT_TIMEOUT)
-            return bStopped ? BatchWaitResult::Stopped : BatchWaitResult::Ended;
+        const DWORD waited = WaitAnswering(batch.Process(), kAnswerMs);
+        batch.ReadOutput();
+        if (waited != WAIT_TIMEOUT) {
+            if (bStopped)
+                return BatchWaitResult::Stopped;
+            // Only a setup that ran is a patch: the batch file passed its hold, and its tree
+            // shows a process of the setup's.
+            return bHoldSeen && bSetupRan ? BatchWaitResult::Ended
+                                          : BatchWaitResult::EndedWithoutSetup;
+        }
         if (wait.TakeCancelRequest() && UserConfirmsStop(wait)) {
             if (StopCopy(system, batch, steps.XcopyPath())) {
                 bStopped = true;

@@ -10,7 +10,12 @@
 
 #include <windows.h>
 
-enum class BatchWaitResult { Ended, Stopped };
+enum class BatchWaitResult {
+    Ended,
+    Stopped,
+    // The batch file ended without a setup run at its hold: what its status says is no patch.
+    EndedWithoutSetup,
+};
 
 // Waits until the batch process ends, answering the thread's messages at least every 100 ms (an
 // exception from one dispatch only costs a beep, and a quit message does not end the wait). While

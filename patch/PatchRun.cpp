@@ -218,10 +218,13 @@ bool RunPatch(PatchHost& host, const PatchSystem& system) {
     waitDlg.UpdateWindow();
     dlg.EnableWindow(FALSE);
 
-    const bool bStopped =
-        WaitForBatch(system, batchRun, waitDlg, tempDrive, copyBytes) == BatchWaitResult::Stopped;
-    // The batch file tells whether the product's setup started from a complete copy.
-    const DWORD exitCode = bStopped ? kBatchExitCopyFailed : batchRun.ExitCode();
+    const BatchWaitResult waited = WaitForBatch(system, batchRun, waitDlg, tempDrive, copyBytes);
+    const bool bStopped = waited == BatchWaitResult::Stopped;
+    // The batch file tells whether the product's setup started from a complete copy; the wait,
+    // whether a process of the setup's ran.
+    DWORD exitCode = bStopped ? kBatchExitCopyFailed : batchRun.ExitCode();
+    if (exitCode == kBatchExitPatched && waited == BatchWaitResult::EndedWithoutSetup)
+        exitCode = kBatchExitSetupNotStarted;
     const bool bPatched = exitCode == kBatchExitPatched;
     batch.Release();
     script.Release();

@@ -102,11 +102,21 @@ bool RealListProcesses(std::vector<ProcessEntry>& processes) {
     return true;
 }
 
+bool RealCountJobProcesses(HANDLE hJob, DWORD& total) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+    if (!::QueryInformationJobObject(hJob, JobObjectBasicAccountingInformation, &accounting,
+                                     sizeof accounting, nullptr))
+        return false;
+    total = accounting.TotalProcesses;
+    return true;
+}
+
 } // namespace
 
 const PatchSystem& RealPatchSystem() {
-    static const PatchSystem system = {RealModuleFileName, RealShortPathName,  RealFreeBytes,
-                                       StartBatchFile,     RealFileOwner,      RealVolumeFlags,
-                                       RealCreateEntry,    RealSetStringValue, RealListProcesses};
+    static const PatchSystem system = {RealModuleFileName,   RealShortPathName,  RealFreeBytes,
+                                       StartBatchFile,       RealFileOwner,      RealVolumeFlags,
+                                       RealCreateEntry,      RealSetStringValue, RealListProcesses,
+                                       RealCountJobProcesses};
     return system;
 }

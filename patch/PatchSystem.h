@@ -51,6 +51,9 @@ struct PatchSystem {
     // Every process of the system with its parent's id, as a snapshot shows them; false when no
     // snapshot can be taken.
     bool (*ListProcesses)(std::vector<ProcessEntry>& processes);
+    // How many processes the job has held at all, those that ended included; false when it
+    // cannot be asked.
+    bool (*CountJobProcesses)(HANDLE hJob, DWORD& total);
 };
 
 const PatchSystem& RealPatchSystem();

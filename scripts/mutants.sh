@@ -25,7 +25,8 @@ mutants=(
   "the script in the copy|13,15|xcopy's status, and the copied script's size|BatchCleanupTest.TheSetupRunsOnlyFromACompleteCopy"
   "the setup's folder|16||BatchCleanupTest.TheSetupStartsOnlyInsideTheCopysDisk1"
   "the setup's start|18||BatchCleanupTest.TheSetupRunsOnlyFromACompleteCopy"
-  "the clean-up's place|30||BatchCleanupTest.WhenTheTempDisk"
+  "the hold after the setup|19||PatchRunTest.TheCopyStaysUntilTheSetupsWholeTreeHasEnded"
+  "the clean-up's place|31||BatchCleanupTest.WhenTheTempDisk"
 )
 
 template=$repo/patch/BatchTemplate.cpp

@@ -182,6 +182,10 @@ wine_make_drives() {
   reg=$(mktemp --suffix=.reg)
   {
     printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n\n'
+    # Windows 10 for the tests, whose patch runs follow the setup's tree in a job (jobs nest from
+    # Windows 8 on); Windows 7 for install.exe itself, whose runs follow it in process snapshots.
+    printf '[HKEY_CURRENT_USER\\Software\\Wine]\n"Version"="win10"\n\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\install.exe]\n"Version"="win7"\n\n'
     printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\n'
     printf '"d:"="cdrom"\n"e:"="cdrom"\n"f:"="cdrom"\n"g:"="cdrom"\n"h:"="hd"\n"w:"="hd"\n'
     wine_mount_tmpfs s 131072 "$build/wine/mnt-s"

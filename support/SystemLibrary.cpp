@@ -32,9 +32,13 @@ CString SystemRunFolder() {
 
 } // namespace
 
-CString SystemXcopyPath(bool bAsRunning) {
+CString SystemProgramPath(const char* pszName, bool bAsRunning) {
     const CString folder = bAsRunning ? SystemRunFolder() : SystemFolder();
-    return folder.IsEmpty() ? CString() : folder + "\\xcopy.exe";
+    return folder.IsEmpty() ? CString() : folder + "\\" + pszName;
+}
+
+CString SystemXcopyPath(bool bAsRunning) {
+    return SystemProgramPath("xcopy.exe", bAsRunning);
 }
 
 DWORD_PTR ShellGetFileInfo(const char* pszPath, DWORD dwFileAttributes, SHFILEINFOA* psfi,

@@ -13,6 +13,8 @@
 // or bAsRunning, as its running process reports its program file (on 64-bit Windows a 32-bit
 // process's system32 is the WOW64 folder, SysWOW64). Empty where the folder cannot be asked.
 CString SystemXcopyPath(bool bAsRunning = false);
+// A program of the system folder (conhost.exe) by its full path, in the same two forms.
+CString SystemProgramPath(const char* pszName, bool bAsRunning);
 
 // The shell's SHGetFileInfoA, from shell32 loaded once by its full path in the system folder;
 // 0 when shell32 cannot be loaded.

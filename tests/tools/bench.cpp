@@ -67,7 +67,11 @@ int Batch(const char* batch) {
     CBatchProcess process;
     if (!StartBatchFile(batch, process))
         return 1;
-    process.Process().Wait(INFINITE);
+    while (process.Process().Wait(20) == WAIT_TIMEOUT) {
+        process.ReadOutput();
+        if (process.IsAtHold())
+            process.Release();
+    }
     std::printf("batch %.1f\n", Now() - start);
     return 0;
 }

@@ -34,21 +34,22 @@ const char kExpectedForDC[] =
     "       set \"CD=\"\n"
     "       C:\n"
     "       cd \\ \n"
-    "       \"C:\\windows\\system32\\xcopy.exe\" /Y /E \"D:\\*.*\"\n"
+    "       \"C:\\windows\\system32\\xcopy.exe\" /Y /E \"D:\\*.*\" <nul\n"
     "       if errorlevel 1 goto failed\n"
     "       if not exist \"C:\\Disk1\\setup.exe\" goto failed\n"
     "       cd \"Disk1\" \n"
     "       if errorlevel 1 goto failed\n"
     "       if /I not \"%CD%\"==\"C:\\Disk1\" goto failed\n"
     "       del *.inx\n"
-    "       \"C:\\windows\\system32\\xcopy.exe\" /Y \"c:\\patch\\setup.inx\"\n"
+    "       \"C:\\windows\\system32\\xcopy.exe\" /Y \"c:\\patch\\setup.inx\" <nul\n"
     "       if errorlevel 1 goto failed\n"
     "       C: \n"
     "       for %%F in (\"C:\\Disk1\\setup.inx\") do if not \"%%~zF\"==\"192437\" "
     "goto failed\n"
     "       if /I not \"%CD%\"==\"C:\\Disk1\" goto failed\n"
-    "       \"C:\\Disk1\\setup.exe\"  -noMSI \n"
+    "       \"C:\\Disk1\\setup.exe\"  -noMSI <nul\n"
     "       if errorlevel 9009 if not errorlevel 9010 goto nosetup\n"
+    "       set /p NEBULARK_GATE=gate %ERRORLEVEL%:\n"
     "       set NEBULARK_PATCH=0\n"
     "       goto cleanup\n"
     "       :nosetup\n"
@@ -130,7 +131,7 @@ TEST(BatchTemplateTest, HasFortyOneLinesIndentedBySevenSpacesButTheEmptyOne) {
     EXPECT_EQ("       cd \\ ", lines[2]); // one trailing space
     EXPECT_EQ("       %2 ", lines[7]);    // one trailing space
     EXPECT_EQ("       cd \\", lines[11]); // none
-    EXPECT_EQ("       \"%2\\Disk1\\setup.exe\"  -noMSI ", lines[8]);
+    EXPECT_EQ("       \"%2\\Disk1\\setup.exe\"  -noMSI <nul", lines[8]);
 }
 
 TEST(BatchTemplateTest, EveryPlaceholderIsReplacedAsOftenAsItOccurs) {
@@ -155,13 +156,13 @@ TEST(BatchTemplateTest, EveryPlaceholderIsReplacedAsOftenAsItOccurs) {
 TEST(BatchTemplateTest, APercentOfTheScriptPathIsDoubledForTheCommandInterpreter) {
     const std::string expanded =
         ExpandBatchTemplate("D:", "C:", "c:\\100%\\setup.inx", 192437).str();
-    EXPECT_NE(std::string::npos, expanded.find("xcopy.exe\" /Y \"c:\\100%%\\setup.inx\"\n"));
+    EXPECT_NE(std::string::npos, expanded.find("xcopy.exe\" /Y \"c:\\100%%\\setup.inx\" <nul\n"));
     // Text the paths bring in is not read as a placeholder.
     const std::string tricky =
         ExpandBatchTemplate("D:", "C:", "c:\\%1%2%Z%X\\setup.inx", 192437, "c:\\w%3\\xcopy.exe")
             .str();
     EXPECT_NE(std::string::npos,
-              tricky.find("\"c:\\w%%3\\xcopy.exe\" /Y \"c:\\%%1%%2%%Z%%X\\setup.inx\"\n"));
+              tricky.find("\"c:\\w%%3\\xcopy.exe\" /Y \"c:\\%%1%%2%%Z%%X\\setup.inx\" <nul\n"));
 }
 
 TEST(BatchTemplateTest, CleanUpNamesEveryCdEntryOnceInByteOrderAndEveryFolderOnceMore) {

@@ -38,7 +38,16 @@ DWORD RunBatch(const std::string& text, const std::string& folder = "C:\\records
     EXPECT_TRUE(StartBatchFileWithOutput(path.c_str(), batch, output));
     if (!batch.Process().IsValid())
         return ~0u;
-    EXPECT_EQ(WAIT_OBJECT_0, batch.Process().Wait(ScaledMs(60000)));
+    // Drained as the program drains it, and let go at its hold at once.
+    const DWORD deadline = ::GetTickCount() + ScaledMs(60000);
+    while (batch.Process().Wait(20) == WAIT_TIMEOUT &&
+           static_cast<LONG>(deadline - ::GetTickCount()) > 0) {
+        batch.ReadOutput();
+        if (batch.IsAtHold())
+            batch.Release();
+    }
+    batch.ReadOutput();
+    EXPECT_EQ(WAIT_OBJECT_0, batch.Process().Wait(0));
     DWORD code = ~0u;
     batch.Process().GetExitCode(code);
     held.Release();

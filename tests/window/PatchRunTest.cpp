@@ -60,17 +60,17 @@ bool TestFreeBytes(const char* pszRoot, LONGLONG& freeBytes) {
 }
 // What the batch file said, for a test that fails (the program itself sends it nowhere).
 const char kBatchOutputPath[] = "C:\\records\\batch-output.txt";
+// The program copies what the batch file says into it while the run lasts; every run of a test
+// adds to it.
+CHandle g_batchOutput;
 bool TestStartBatchFile(const CString& batchPath, CBatchProcess& batch) {
     if (g_failStart)
         return false;
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    // Every run of a test adds to it.
-    HANDLE hOutput = ::CreateFileA(kBatchOutputPath, FILE_APPEND_DATA, FILE_SHARE_READ, &inherit,
-                                   OPEN_ALWAYS, 0, nullptr);
-    const bool bStarted = StartBatchFileWithOutput(batchPath, batch, hOutput);
-    if (hOutput != INVALID_HANDLE_VALUE)
-        ::CloseHandle(hOutput);
-    return bStarted;
+    g_batchOutput.Attach(::CreateFileA(kBatchOutputPath, FILE_APPEND_DATA,
+                                       FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, 0,
+                                       nullptr));
+    return StartBatchFileWithOutput(
+        batchPath, batch, g_batchOutput.IsValid() ? g_batchOutput.Get() : INVALID_HANDLE_VALUE);
 }
 // The entry at this path (known by its identity) is another account's, as an unprivileged user's
 // entry on a data disk would be owned; those at these paths are Administrators', as an elevated
@@ -141,9 +141,18 @@ bool TestListProcesses(std::vector<ProcessEntry>& processes) {
     processes = shown;
     return true;
 }
-const PatchSystem kTestSystem = {TestModuleFileName, TestShortPathName,  TestFreeBytes,
-                                 TestStartBatchFile, TestFileOwner,      TestVolumeFlags,
-                                 TestCreateEntry,    TestSetStringValue, TestListProcesses};
+// This many processes of the job are unseen, as if the setup's had never been in it.
+DWORD g_hiddenFromJob = 0;
+bool TestCountJobProcesses(HANDLE hJob, DWORD& total) {
+    if (!RealPatchSystem().CountJobProcesses(hJob, total))
+        return false;
+    total -= total >= g_hiddenFromJob ? g_hiddenFromJob : total;
+    return true;
+}
+const PatchSystem kTestSystem = {TestModuleFileName,   TestShortPathName,  TestFreeBytes,
+                                 TestStartBatchFile,   TestFileOwner,      TestVolumeFlags,
+                                 TestCreateEntry,      TestSetStringValue, TestListProcesses,
+                                 TestCountJobProcesses};
 
 const char kRecordPath[] = "C:\\records\\stub.txt";
 
@@ -270,6 +279,7 @@ protected:
         g_refusedEntryPath.clear();
         g_refuseValue = false;
         g_hiddenImages.clear();
+        g_hiddenFromJob = 0;
         for (const char* drive :
              {drives::kFixed, drives::kFixedSecond, drives::kFixedExact, drives::kFixedShared}) {
             RemoveCdEntriesFrom(drive);
@@ -300,6 +310,7 @@ protected:
             std::printf("the test's runs:%s\nwhat the batch files said:\n%s\n", m_runs.c_str(),
                         output.c_str());
         }
+        g_batchOutput.Close();
         RemoveTree("C:\\patch");
         RemoveTree("C:\\records");
         SettingsKeyDelete();
@@ -469,6 +480,59 @@ TEST_F(PatchRunTest, AbbrechenNeverEndsTheProductsSetupEvenWhereItsStartWasMisse
     EXPECT_EQ(std::vector<std::string>{"slept"}, StubRecord()["ended"]) << "the setup was ended";
     ExpectCompletedRun("c:\\patch\\", "K:", "C:", kRecordPath);
     ExpectCdPathRecorded("K:");
+}
+
+TEST_F(PatchRunTest, TheCopyStaysUntilTheSetupsWholeTreeHasEnded) {
+    // The setup hands its work to a copy of itself in the temporary folder and ends at once; that
+    // copy reads every file of the copy's Disk1 seconds later, then starts a sleeper outside the
+    // copy of the CD and ends.
+    const auto setEnv = [](const char* name, DWORD ms) {
+        ::SetEnvironmentVariableA(name, std::to_string(ScaledMs(ms)).c_str());
+    };
+    setEnv("STUB_HANDOFF_MS", 2000);
+    setEnv("STUB_SLEEPER_MS", 2500);
+    std::vector<std::string> stepsWhileTheSleeperRuns;
+    UiDriver ui;
+    ui.onTick = [&] {
+        auto record = StubRecord();
+        const auto& handoff = record["handoff"];
+        if (!handoff.empty() && handoff.back() == "ended" && record["sleeper"].empty())
+            stepsWhileTheSleeperRuns.push_back(ui.lastStep());
+    };
+    const INT_PTR result = Run("D:\\", "C:\\", ui);
+    ::SetEnvironmentVariableA("STUB_HANDOFF_MS", nullptr);
+    ::SetEnvironmentVariableA("STUB_SLEEPER_MS", nullptr);
+    EXPECT_EQ(IDOK, result);
+    EXPECT_TRUE(ui.boxes().empty()) << ui.boxes()[0].text;
+    auto record = StubRecord();
+    ASSERT_GE(record["handoff"].size(), 5u) << "the setup's copy read too little";
+    EXPECT_EQ("ended", record["handoff"].back()) << "the run ended before the setup's copy did";
+    for (size_t i = 0; i + 1 < record["handoff"].size(); ++i) {
+        const std::string& file = record["handoff"][i];
+        EXPECT_EQ(" whole", file.substr(file.size() - 6)) << file;
+    }
+    EXPECT_EQ(std::vector<std::string>{"ended"}, record["sleeper"])
+        << "the run ended before the program the setup started at its end";
+    ASSERT_FALSE(stepsWhileTheSleeperRuns.empty());
+    for (const std::string& step : stepsWhileTheSleeperRuns)
+        EXPECT_EQ(LoadResString(IDS_STEP_SETUP).str(), step);
+    ExpectCompletedRun("c:\\patch\\", "D:", "C:", kRecordPath);
+    ExpectCdPathRecorded("D:");
+}
+
+TEST_F(PatchRunTest, ASetupNoProcessOfWhichWasSeenInTheJobIsNoPatch) {
+    // The stub runs, but the job shows no process beyond the batch file's own: as a setup that
+    // the system refused to start (its status 1260 or 5 on Windows) would leave it.
+    g_hiddenFromJob = 1;
+    UiDriver ui;
+    EXPECT_EQ(IDABORT, Run("D:\\", "C:\\", ui));
+    ASSERT_EQ(1u, ui.boxes().size());
+    EXPECT_EQ(LoadResString(IDS_SETUP_NOT_STARTED).str(), ui.boxes()[0].text);
+    std::string cdPath;
+    DWORD type;
+    EXPECT_FALSE(ReadCdPath(cdPath, type)) << "CDPath was recorded";
+    EXPECT_EQ(std::vector<std::string>(), CdEntriesOn("C:"));
+    EXPECT_FALSE(PathExists(std::string("C:\\") + kRunStampName));
 }
 
 TEST_F(PatchRunTest, ACopyNeverSeenRunningIsNeverWalked) {
@@ -650,7 +714,8 @@ TEST_F(PatchRunTest, APercentInTheProgramFolderReachesTheCommandInterpreterLiter
     EXPECT_TRUE(ui.boxes().empty());
     std::string batch;
     ASSERT_TRUE(ReadFileBytes("C:\\patch\\100%\\temp.bat", batch));
-    EXPECT_NE(std::string::npos, batch.find("xcopy.exe\" /Y \"c:\\patch\\100%%\\setup.inx\"\r\n"));
+    EXPECT_NE(std::string::npos,
+              batch.find("xcopy.exe\" /Y \"c:\\patch\\100%%\\setup.inx\" <nul\r\n"));
     // cmd copied our script from that folder into the copy's Disk1.
     EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()}, StubRecord()["inx"]);
 }
@@ -674,7 +739,7 @@ TEST_F(PatchRunTest, AFolderWithUmlautsReachesTheCommandInterpreterInItsOemCodeP
     ASSERT_TRUE(AnsiToOem("c:\\patch\\j\xFCrgen \xDC"
                           "bung \xE4\xF6\xDF \xC4\\setup.inx",
                           oem));
-    EXPECT_NE(std::string::npos, batch.find("xcopy.exe\" /Y \"" + oem + "\"\r\n"));
+    EXPECT_NE(std::string::npos, batch.find("xcopy.exe\" /Y \"" + oem + "\" <nul\r\n"));
     EXPECT_EQ(std::vector<std::string>{PayloadRecordLine()}, StubRecord()["inx"]);
     ExpectCdPathRecorded("D:");
 }
