@@ -175,10 +175,11 @@ BatchWaitResult WaitForBatch(const PatchSystem& system, CBatchProcess& batch, CW
             // Offered only while there is a copy to stop, from the moment it is seen running to
             // the moment it has ended (its bar full by then).
             wait.AllowCancel(steps.IsCopyRunning());
-            // At the hold, the setup's step lasts as long as its tree runs; then the batch file
-            // goes on to the clean-up.
+            // The tree is followed from the start (the snapshots see a child only where they saw
+            // its parent). At the hold, the setup's step lasts as long as the tree runs; then the
+            // batch file goes on to the clean-up.
+            const bool bTreeRuns = !bReleased && tree.IsRunning();
             if (batch.IsAtHold() && !bReleased) {
-                const bool bTreeRuns = tree.IsRunning();
                 if (!bHoldSeen) {
                     bHoldSeen = true;
                     bSetupRan = tree.SetupHasRun();
