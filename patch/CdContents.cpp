@@ -25,6 +25,13 @@ const CdEntry kCdEntries[kCdEntryCount] = {
     {"update.txt", false},
 };
 
+bool IsCdEntryName(const CString& name) {
+    for (const CdEntry& entry : kCdEntries)
+        if (name == entry.name)
+            return true;
+    return false;
+}
+
 bool IsProductCdIn(const CString& cdDrive) {
     if (::GetDriveTypeA(cdDrive + "\\") != DRIVE_CDROM)
         return false;

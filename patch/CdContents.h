@@ -13,6 +13,9 @@ struct CdEntry {
 const int kCdEntryCount = 21;
 extern const CdEntry kCdEntries[kCdEntryCount];
 
+// Whether name is one of the CD's top-level names exactly as this list writes it.
+bool IsCdEntryName(const CString& name);
+
 // The file at the CD's root that tells the product CD apart from any other.
 extern const char kCdMarkerName[];
 // Whether cdDrive (D:) is a CD drive holding the product CD: its marker file must be a file

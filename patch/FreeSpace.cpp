@@ -13,6 +13,10 @@ namespace {
 // with everything in them (Windows; Wine's xcopy copies them all, and the bar then fills early).
 const DWORD kNotCopied = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
+ULONGLONG SizeOf(DWORD high, DWORD low) {
+    return (static_cast<ULONGLONG>(high) << 32) | low;
+}
+
 // Adds the folder's entries to bytes (everything) and, where bCopied, to copiedBytes (what xcopy
 // copies of it), each by the name the system holds. copiedBytes may be null. A listing that broke
 // off (the disc taken out) measured too little: false.
@@ -22,8 +26,7 @@ bool MeasureFolder(const CWidePath& folder, ULONGLONG clusterBytes, ULONGLONG& b
     const bool bRead = ForEachEntry(folder, [&](const WIN32_FIND_DATAW& found) {
         const bool bFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         ULONGLONG* pCopied = (found.dwFileAttributes & kNotCopied) ? nullptr : pCopiedBytes;
-        const ULONGLONG size =
-            (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        const ULONGLONG size = SizeOf(found.nFileSizeHigh, found.nFileSizeLow);
         const ULONGLONG entryBytes = bFolder ? clusterBytes : RoundUpToClusters(size, clusterBytes);
         bytes += entryBytes;
         if (pCopied)
@@ -56,9 +59,8 @@ ULONGLONG MeasureCopyOn(const CString& tempDrive, ULONGLONG clusterBytes) {
             copied += clusterBytes;
             MeasureFolder(path, clusterBytes, bytes, &copied);
         } else {
-            const ULONGLONG size =
-                (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-            copied += RoundUpToClusters(size, clusterBytes);
+            copied +=
+                RoundUpToClusters(SizeOf(data.nFileSizeHigh, data.nFileSizeLow), clusterBytes);
         }
     }
     return copied;

@@ -3,8 +3,6 @@
 #include "CdContents.h"
 #include "support/FreshFile.h"
 
-#include <aclapi.h>
-
 #include <cstdlib>
 
 const char kRunStampName[] = "NebuLark5-Patch.stamp";
@@ -19,13 +17,6 @@ CString RunStampPath(const CString& drive) {
     return drive + "\\" + kRunStampName;
 }
 
-bool IsCdEntryName(const CString& name) {
-    for (const CdEntry& entry : kCdEntries)
-        if (name == entry.name)
-            return true;
-    return false;
-}
-
 bool IsRecorded(const std::vector<StampRecord>& records, const CString& name) {
     for (const StampRecord& record : records)
         if (record.name == name)
@@ -38,18 +29,6 @@ bool IsRecorded(const std::vector<StampRecord>& records, const CString& name) {
 const ACCESS_MASK kChangesStamp = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES |
                                   FILE_WRITE_EA | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE |
                                   GENERIC_ALL;
-
-// Whether the stamp held as hStamp has a DACL that lets only trusted accounts change it.
-bool OnlyTrustedMayChange(const CTrustedOwners& trusted, HANDLE hStamp) {
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetSecurityInfo(hStamp, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                          &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
-        return false;
-    const bool bOnlyTrusted = trusted.OnlyTheyMay(dacl, kChangesStamp);
-    ::LocalFree(descriptor);
-    return bOnlyTrusted;
-}
 
 } // namespace
 
@@ -150,8 +129,9 @@ bool CRunStamp::TakeOver(const PatchSystem& system, const CTrustedOwners& truste
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
         !ReadKeepsAcls(system, drive, bKeepsAcls) || !bKeepsAcls ||
         !HasTrustedOwner(system, trusted, drive, m_file) ||
-        !OnlyTrustedMayChange(trusted, m_file) || !ReadAll(m_file, kMaxStampBytes + 1, text) ||
-        text.size() > kMaxStampBytes || !ParseStamp(text, m_header, m_records)) {
+        !trusted.OnlyTheyMayChange(m_file, kChangesStamp) ||
+        !ReadAll(m_file, kMaxStampBytes + 1, text) || text.size() > kMaxStampBytes ||
+        !ParseStamp(text, m_header, m_records)) {
         m_file.Close();
         m_records.clear();
         return false;

@@ -5,8 +5,6 @@
 #include "framework/SystemDlls.h"
 #include "support/AdminSecurity.h"
 
-#include <aclapi.h>
-
 namespace {
 
 // Whether only trusted accounts may rename or delete what lies at root (C:\), read through a
@@ -20,17 +18,9 @@ bool RootKeepsNamesForTrusted(const PatchSystem& system, const CTrustedOwners& t
         ::CreateFileA(root, READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     std::string owner;
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!folder.IsValid() || !system.GetFileOwner(folder, owner) ||
-        ::GetSecurityInfo(folder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                          &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
-        return false;
-    const bool bSafe =
-        trusted.Holds(owner) &&
-        trusted.OnlyTheyMay(dacl, FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL);
-    ::LocalFree(descriptor);
-    return bSafe;
+    return folder.IsValid() && system.GetFileOwner(folder, owner) && trusted.Holds(owner) &&
+           trusted.OnlyTheyMayChange(folder,
+                                     FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "framework/Handle.h"
 
+#include <aclapi.h>
 #include <sddl.h>
 
 #include <cstring>
@@ -72,6 +73,17 @@ bool CTrustedOwners::Holds(const std::string& sid) const {
         if (sid == trusted)
             return true;
     return sid == m_ownFilesOwner;
+}
+
+bool CTrustedOwners::OnlyTheyMayChange(HANDLE hObject, ACCESS_MASK rights) const {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(hObject, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                          &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    const bool bOnlyThey = OnlyTheyMay(dacl, rights);
+    ::LocalFree(descriptor);
+    return bOnlyThey;
 }
 
 bool CTrustedOwners::OnlyTheyMay(PACL dacl, ACCESS_MASK rights) const {

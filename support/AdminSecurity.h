@@ -48,6 +48,9 @@ public:
     // Whether no allow entry of dacl that applies to the object itself gives anyone else any of
     // rights; a null DACL grants everything to everyone.
     bool OnlyTheyMay(PACL dacl, ACCESS_MASK rights) const;
+    // The same for the DACL of the object held as hObject (with READ_CONTROL); false when it
+    // cannot be read.
+    bool OnlyTheyMayChange(HANDLE hObject, ACCESS_MASK rights) const;
 
 private:
     std::string m_ownFilesOwner;
